@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-ipafont-gothic fonts-noto-cjk
+    fonts-ipafont-gothic
     libgtest-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
 )
