@@ -1,7 +1,11 @@
+#include "app/Startup.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    navrik::preferX11OnWayland();
     QApplication app(argc, argv);
-    return 0;
+    navrik::createWindows(app);
+    return navrik::runEventLoop(app);
 }

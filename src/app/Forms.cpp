@@ -1,0 +1,4 @@
+#include "app/Forms.h"
+
+TMainForm* MainForm = nullptr;
+TConfigForm* ConfigForm = nullptr;

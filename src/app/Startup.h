@@ -1,0 +1,24 @@
+#pragma once
+
+class QApplication;
+
+namespace navrik {
+
+// Asks Qt for X11 (through XWayland) inside a Wayland session unless the user chose a
+// platform: the program places its windows and reads the global pointer position, which a
+// Wayland session does not allow. Call before the application object exists.
+void preferX11OnWayland();
+
+// Sets the title and icon, installs the session-end rule, creates the main window and
+// then the settings dialog, each running its creation handler.
+void createWindows(QApplication& app);
+
+// Shows the main window, runs the event loop until the quit request is taken, then hides
+// and destroys the dialog and the main window without running a close handler.
+// Returns the exit code, 0.
+int runEventLoop(QApplication& app);
+
+// Hides and destroys both windows without running a close handler.
+void destroyWindows();
+
+} // namespace navrik
