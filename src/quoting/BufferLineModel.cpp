@@ -1,0 +1,144 @@
+#include "quoting/BufferLineModel.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace navrik {
+namespace {
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Block breaks inside a selection or document come out as U+2029; the clipboard and the
+// line model want '\n'. Nothing else is touched (no-break spaces stay as they are).
+QString withLineFeeds(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// Edits made by the quote command are not steps the user's undo takes back.
+class UndoOff {
+public:
+    explicit UndoOff(QTextDocument* document)
+        : m_document(document)
+        , m_wasEnabled(document->isUndoRedoEnabled())
+    {
+        m_document->setUndoRedoEnabled(false);
+    }
+    ~UndoOff() { m_document->setUndoRedoEnabled(m_wasEnabled); }
+    UndoOff(const UndoOff&) = delete;
+    UndoOff& operator=(const UndoOff&) = delete;
+
+private:
+    QTextDocument* m_document;
+    bool m_wasEnabled;
+};
+
+} // namespace
+
+BufferLineModel::BufferLineModel(QPlainTextEdit* edit)
+    : m_edit(edit)
+{
+}
+
+int BufferLineModel::lineCount() const
+{
+    const QTextDocument* document = m_edit->document();
+    int count = document->blockCount();
+    if (document->lastBlock().length() <= 1) // only its end-of-block mark: the line after a final break
+        --count;
+    return count;
+}
+
+bool BufferLineModel::isLine(int index) const
+{
+    return index >= 0 && index < lineCount();
+}
+
+std::string BufferLineModel::readLine(int index) const
+{
+    if (!isLine(index))
+        return {};
+    return m_edit->document()->findBlockByNumber(index).text().toStdString();
+}
+
+void BufferLineModel::replaceLine(int index, std::string_view text)
+{
+    if (!isLine(index))
+        return;
+    UndoOff undoOff(m_edit->document());
+    const QTextBlock block = m_edit->document()->findBlockByNumber(index);
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(fromUtf8(text));
+    m_edit->setTextCursor(cursor);
+}
+
+void BufferLineModel::insertLine(int index, std::string_view text)
+{
+    if (!isLine(index))
+        return;
+    UndoOff undoOff(m_edit->document());
+    QTextCursor cursor(m_edit->document()->findBlockByNumber(index));
+    cursor.insertText(fromUtf8(text));
+    cursor.insertBlock();
+    m_edit->setTextCursor(cursor);
+}
+
+void BufferLineModel::clear()
+{
+    m_edit->clear();
+}
+
+void BufferLineModel::paste()
+{
+    m_edit->paste();
+}
+
+void BufferLineModel::selectAll()
+{
+    m_edit->selectAll();
+}
+
+void BufferLineModel::copySelection()
+{
+    const QTextCursor cursor = m_edit->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(withLineFeeds(cursor.selectedText()));
+}
+
+void BufferLineModel::hide()
+{
+    m_edit->hide();
+}
+
+void BufferLineModel::show()
+{
+    m_edit->show();
+}
+
+std::string BufferLineModel::text() const
+{
+    return withLineFeeds(m_edit->document()->toRawText()).toStdString();
+}
+
+void BufferLineModel::setText(std::string_view text)
+{
+    QTextDocument* document = m_edit->document();
+    UndoOff undoOff(document);
+    QTextCursor cursor(document);
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(fromUtf8(text));
+    cursor.movePosition(QTextCursor::Start);
+    m_edit->setTextCursor(cursor);
+}
+
+} // namespace navrik
