@@ -1,10 +1,14 @@
 #include "mainwindow/TMainForm.h"
 
+#include "app/Cp932.h"
 #include "app/ErrorBox.h"
 #include "app/Fonts.h"
 #include "app/Forms.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsKeys.h"
 #include "app/ShowModal.h"
 #include "app/SystemColors.h"
+#include "mainwindow/QuoteMarkValidator.h"
 #include "mainwindow/ToolButton.h"
 #include "settings/TConfigForm.h"
 
@@ -84,6 +88,8 @@ void TMainForm::buildControls()
     FlagEdit = new QLineEdit(QStringLiteral("> "), m_panelClient);
     FlagEdit->setGeometry(40, 15, 57, 19);
     FlagEdit->setFont(navrik::proportionalGothicFont());
+    FlagEdit->setValidator(new QuoteMarkValidator(FlagEdit));
+    connect(FlagEdit, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
     FlagEdit->setStyleSheet(QStringLiteral(
         "QLineEdit { border: 1px solid black; padding: 0px 1px; color: black; background: %1; }")
                                 .arg(navrik::systemColor(SystemColor::Window).name()));
@@ -179,10 +185,38 @@ void TMainForm::bindEvents()
 
 void TMainForm::FormCreate(QObject*)
 {
+    const navrik::SettingsFile file;
+    const auto section = navrik::kSettingsSection;
+
+    std::string mark;
+    navrik::utf8ToCp932(FlagEdit->text().toStdString(), mark);
+    mark = file.ReadText(section, navrik::kKeyString.name, mark);
+    FlagEdit->setText(QString::fromStdString(navrik::cp932ToUtf8(mark)));
+
+    move(file.ReadNumber(section, navrik::kKeyFormLeft.name, x()), y());
+    move(x(), file.ReadNumber(section, navrik::kKeyFormTop.name, y()));
+    setWindowWidth(file.ReadNumber(section, navrik::kKeyFormWidth.name, width()));
+    setWindowHeight(file.ReadNumber(section, navrik::kKeyFormHeight.name, height()));
+
+    // The settings dialog does not exist yet: lay out the icon without the mode switch,
+    // which would read the dialog's size fields. The dialog's loading sets the check mark.
+    if (file.ReadFlag(section, navrik::kKeyAutoPaste.name, false))
+        applyLayout(true);
 }
 
 void TMainForm::FormClose(QObject*)
 {
+    const navrik::SettingsFile file;
+    const auto section = navrik::kSettingsSection;
+
+    // The quote mark field only ever holds characters that code page 932 can store.
+    std::string mark;
+    navrik::utf8ToCp932(FlagEdit->text().toStdString(), mark);
+    file.WriteText(section, navrik::kKeyString.name, '"' + mark + '"');
+    file.WriteNumber(section, navrik::kKeyFormLeft.name, x());
+    file.WriteNumber(section, navrik::kKeyFormTop.name, y());
+    file.WriteFlag(section, navrik::kKeyAutoPaste.name, AutoPaste->isChecked());
+    file.WriteFlag(section, navrik::kKeyStayOnTop.name, StayOnTop->isChecked());
 }
 
 void TMainForm::resizeEvent(QResizeEvent*)
@@ -196,7 +230,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // keeps the program running and a later close tries again.
     event->ignore();
     if (navrik::guarded([&] { FormClose(this); }))
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void TMainForm::changeEvent(QEvent* event)
@@ -220,6 +254,12 @@ void TMainForm::FormResize(QObject*)
 
 void TMainForm::FormRedraw(bool icon)
 {
+    applyLayout(icon);
+    AutoPaste->setChecked(icon);
+}
+
+void TMainForm::applyLayout(bool icon)
+{
     setPanelBorder(!icon);
     IconImg->move(icon ? 0 : 2, IconImg->y());
     IconImg->move(IconImg->x(), icon ? 0 : 2);
@@ -230,7 +270,6 @@ void TMainForm::FormRedraw(bool icon)
         setWindowWidth(ConfigForm->FormX->value());
         setWindowHeight(ConfigForm->FormY->value());
     }
-    AutoPaste->setChecked(icon);
 }
 
 void TMainForm::setPanelBorder(bool single)

@@ -90,6 +90,7 @@ private:
     void bindEvents();
     void toolButtonMouseMove(ToolButton* button, int n, QWidget* sender, int x, int y);
     ToolButton* toolButton(int n) const;
+    void applyLayout(bool icon);
     void setPanelBorder(bool single);
     void setWindowWidth(int width);
     void setWindowHeight(int height);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QValidator>
+
+// Refuses an edit of the quote mark field that would put in a character the settings file
+// cannot store (the file holds the mark in code page 932), so the stored mark always comes
+// back exactly. Typed and pasted text alike; the field beeps on a refusal.
+class QuoteMarkValidator : public QValidator {
+    Q_OBJECT
+
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& position) const override;
+};
