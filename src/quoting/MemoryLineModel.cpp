@@ -35,16 +35,16 @@ void MemoryLineModel::replaceLine(int index, std::string_view text)
 {
     if (!names(index))
         return;
-    const std::size_t start = offsetOf(index);
     Line& line = m_lines[std::size_t(index)];
     // An emptied line could let a CR before it and an LF after it meet as one CR LF; a text
     // with breaks adds lines. Both go through the text itself.
     if (text.empty() || holdsBreak(text)) {
+        const std::size_t start = offsetOf(index);
         splice(start, start + line.content.size(), text);
         return;
     }
     line.content.assign(text);
-    m_selectionStart = m_selectionEnd = start + text.size();
+    placeCaret(index, text.size());
 }
 
 void MemoryLineModel::insertLine(int index, std::string_view text)
@@ -55,13 +55,13 @@ void MemoryLineModel::insertLine(int index, std::string_view text)
     std::string_view ending = m_lines[i].ending;
     if (ending.empty())
         ending = i > 0 ? m_lines[i - 1].ending : kLf;
-    const std::size_t start = offsetOf(index);
     if (text.empty() || holdsBreak(text)) {
+        const std::size_t start = offsetOf(index);
         splice(start, start, std::string(text).append(ending));
         return;
     }
     m_lines.insert(m_lines.begin() + std::ptrdiff_t(i), Line{std::string(text), ending});
-    m_selectionStart = m_selectionEnd = start + text.size() + ending.size();
+    placeCaret(index + 1, 0);
 }
 
 void MemoryLineModel::clear()
@@ -73,17 +73,20 @@ void MemoryLineModel::paste()
 {
     if (!m_clipboard)
         return;
+    resolveSelection();
     splice(m_selectionStart, m_selectionEnd, *m_clipboard);
 }
 
 void MemoryLineModel::selectAll()
 {
+    m_caretLine = -1;
     m_selectionStart = 0;
     m_selectionEnd = offsetOf(lineCount());
 }
 
 void MemoryLineModel::copySelection()
 {
+    resolveSelection();
     if (m_selectionStart == m_selectionEnd)
         return;
     m_clipboard = text().substr(m_selectionStart, m_selectionEnd - m_selectionStart);
@@ -111,7 +114,34 @@ std::string MemoryLineModel::text() const
 void MemoryLineModel::setText(std::string_view text)
 {
     load(text);
+    m_caretLine = -1;
     m_selectionStart = m_selectionEnd = 0;
+}
+
+std::size_t MemoryLineModel::selectionStart() const
+{
+    resolveSelection();
+    return m_selectionStart;
+}
+
+std::size_t MemoryLineModel::selectionEnd() const
+{
+    resolveSelection();
+    return m_selectionEnd;
+}
+
+void MemoryLineModel::placeCaret(int line, std::size_t column)
+{
+    m_caretLine = line;
+    m_caretColumn = column;
+}
+
+void MemoryLineModel::resolveSelection() const
+{
+    if (m_caretLine < 0)
+        return;
+    m_selectionStart = m_selectionEnd = offsetOf(m_caretLine) + m_caretColumn;
+    m_caretLine = -1;
 }
 
 bool MemoryLineModel::names(int index) const
@@ -132,6 +162,7 @@ void MemoryLineModel::splice(std::size_t from, std::size_t to, std::string_view 
     std::string all = text();
     all.replace(from, to - from, bytes);
     load(all);
+    m_caretLine = -1;
     m_selectionStart = m_selectionEnd = from + bytes.size();
 }
 

@@ -31,8 +31,8 @@ public:
 
     bool isVisible() const { return m_visible; }
     // Byte offsets into text(), start <= end.
-    std::size_t selectionStart() const { return m_selectionStart; }
-    std::size_t selectionEnd() const { return m_selectionEnd; }
+    std::size_t selectionStart() const;
+    std::size_t selectionEnd() const;
 
 private:
     struct Line {
@@ -46,11 +46,17 @@ private:
     // join or remove line breaks; the caret ends after the new bytes.
     void splice(std::size_t from, std::size_t to, std::string_view bytes);
     void load(std::string_view text);
+    // The caret after a line edit is kept as a line and a column and turned into an offset only
+    // when asked for, so rewriting a long text line by line does not add up its lines each time.
+    void placeCaret(int line, std::size_t column);
+    void resolveSelection() const;
 
     std::optional<std::string>& m_clipboard;
     std::vector<Line> m_lines;
-    std::size_t m_selectionStart = 0;
-    std::size_t m_selectionEnd = 0;
+    mutable std::size_t m_selectionStart = 0;
+    mutable std::size_t m_selectionEnd = 0;
+    mutable int m_caretLine = -1; // >= 0 while the caret is held as a line and column
+    std::size_t m_caretColumn = 0;
     bool m_visible = true;
 };
 
