@@ -91,21 +91,32 @@ std::size_t splitLength(std::string_view line, std::int64_t budget)
     if (static_cast<std::int64_t>(line.size()) <= budget)
         return line.size();
 
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t size = line.size();
     std::size_t pos = 0;
     std::int64_t used = 0;
-    while (pos < line.size()) {
-        if (static_cast<unsigned char>(line[pos]) < 0x80) {
-            if (used + 1 > budget)
-                break;
-            ++used;
-            ++pos;
-            continue;
+    while (pos < size) {
+        // ASCII and the common three-byte characters (kana, kanji, punctuation; lead bytes
+        // E1 to EC and EE, which hold no half-width form) are stepped over here; the rest
+        // goes through the full decoder.
+        const unsigned char b = bytes[pos];
+        std::size_t length = 1;
+        int width = 1;
+        if (b >= 0x80) {
+            if (((b >= 0xE1 && b <= 0xEC) || b == 0xEE) && size - pos >= 3 && isContinuation(bytes[pos + 1])
+                && isContinuation(bytes[pos + 2])) {
+                length = 3;
+                width = 2;
+            } else {
+                const Utf8Char c = characterAt(line, pos);
+                length = c.length;
+                width = c.width;
+            }
         }
-        const Utf8Char c = characterAt(line, pos);
-        if (used + c.width > budget)
+        if (used + width > budget)
             break;
-        used += c.width;
-        pos += c.length;
+        used += width;
+        pos += length;
     }
     if (pos == 0 && !line.empty())
         pos = characterAt(line, 0).length;
