@@ -33,7 +33,8 @@ struct FilterRun {
 };
 
 // Runs the built navrik-quote with a settings directory of its own (holding settings, when
-// given) and input on its standard input.
+// given) and input on its standard input. The arguments may end in a pipe; the status is then
+// navrik-quote's own.
 FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {})
 {
     static int count = 0;
@@ -43,10 +44,9 @@ FilterRun runFilter(const std::string& arguments, const std::string& input, cons
     if (!settings.empty())
         writeFile(dir / "tolvane.ini", settings);
     writeFile(dir / "in", input);
-    // The arguments come last, so they may redirect the input themselves.
-    const std::string command = "XDG_CONFIG_HOME='" + dir.string() + "' '" NAVRIK_QUOTE_BINARY "' < '"
-        + (dir / "in").string() + "' > '" + (dir / "out").string() + "' 2> '" + (dir / "err").string() + "' " + arguments;
-    const int status = std::system(command.c_str());
+    writeFile(dir / "run.sh", "XDG_CONFIG_HOME='" + dir.string() + "' '" NAVRIK_QUOTE_BINARY "' < in 2> err "
+                                  + arguments + " > out\n");
+    const int status = std::system(("cd '" + dir.string() + "' && bash -o pipefail run.sh").c_str());
     return {WEXITSTATUS(status), readFile(dir / "out"), readFile(dir / "err")};
 }
 
@@ -61,32 +61,18 @@ void expectOneErrorLine(const FilterRun& run, int status)
 
 TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
 {
-    const struct {
-        std::vector<std::string> arguments;
-        std::string mark;
-        bool adjustLines;
-        int perLine;
-    } cases[] = {
-        {{}, "> ", false, 70},
-        {{"-m", "| "}, "| ", false, 70},
-        {{"-m", ""}, "", false, 70},
-        {{"-m>>", "-w", "40"}, ">>", true, 40},
-        {{"-w1", "-W"}, "> ", false, 1},
-        {{"--no-wrap", "-w", "100000"}, "> ", true, 100000},
-    };
-    for (const auto& c : cases) {
-        QuoteOptions options;
-        EXPECT_EQ(parseQuoteFilterArguments(c.arguments, options), QuoteFilterAction::Quote);
-        EXPECT_EQ(options.mark, c.mark);
-        EXPECT_EQ(options.adjustLines, c.adjustLines);
-        EXPECT_EQ(options.charactersPerLine, c.perLine);
-    }
     QuoteOptions options;
+    EXPECT_EQ(parseQuoteFilterArguments({"-m", "", "-w", "40", "-W"}, options), QuoteFilterAction::Quote);
+    EXPECT_EQ(options.mark, "");
+    EXPECT_FALSE(options.adjustLines);
+    EXPECT_EQ(parseQuoteFilterArguments({"-m>>", "-w100000"}, options), QuoteFilterAction::Quote);
+    EXPECT_EQ(options.mark, ">>");
+    EXPECT_TRUE(options.adjustLines);
+    EXPECT_EQ(options.charactersPerLine, 100000);
     EXPECT_EQ(parseQuoteFilterArguments({"--version", "-x"}, options), QuoteFilterAction::ShowVersion);
     EXPECT_EQ(parseQuoteFilterArguments({"-W", "--help"}, options), QuoteFilterAction::ShowHelp);
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-             {"-x"}, {"--mark"}, {"file.txt"}, {"-m"}, {"-w"}, {"-w", "abc"}, {"-w", "0"},
-             {"-w", "100001"}, {"-w", "7x"}, {"-w", "-5"}, {"-w", "99999999999"}})
+             {"-x"}, {"file.txt"}, {"-m"}, {"-w", "abc"}, {"-w", "0"}, {"-w", "100001"}, {"-w", "7x"}})
         EXPECT_THROW(parseQuoteFilterArguments(wrong, options), Error) << wrong[0];
 }
 
@@ -117,18 +103,11 @@ TEST(QuoteFilter, keepsEveryBreakAcrossReadChunks)
 
 TEST(QuoteFilter, reportsFailuresOnOneLine)
 {
-    expectOneErrorLine(runFilter("-q", ""), 2);
-    expectOneErrorLine(runFilter("-w 0", ""), 2);
     expectOneErrorLine(runFilter("-w lots", ""), 2);
     expectOneErrorLine(runFilter("< /", ""), 1); // a directory cannot be read
 
     // A reader that goes away: the failed write is reported, not left to SIGPIPE.
-    const auto dir = std::filesystem::path(testing::TempDir());
-    writeFile(dir / "big", std::string(8 << 20, 'x') + "\n");
-    const std::string command = "bash -c \"'" NAVRIK_QUOTE_BINARY "' < '" + (dir / "big").string() + "' 2> '"
-        + (dir / "pipe.err").string() + "' | head -c1 > /dev/null; exit \\${PIPESTATUS[0]}\"";
-    const int status = std::system(command.c_str());
-    FilterRun run{WEXITSTATUS(status), {}, readFile(dir / "pipe.err")};
+    const FilterRun run = runFilter("| head -c1", std::string(8 << 20, 'x'));
     expectOneErrorLine(run, 1);
     EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
 }
