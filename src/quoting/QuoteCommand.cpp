@@ -1,0 +1,87 @@
+#include "quoting/QuoteCommand.h"
+
+#include "quoting/LineModel.h"
+#include "quoting/QuoteStream.h"
+#include "quoting/TextWidth.h"
+
+namespace navrik {
+
+std::int64_t lineBudget(const QuoteOptions& options)
+{
+    if (!options.adjustLines)
+        return kUnlimitedLineBudget;
+    return std::int64_t(options.charactersPerLine) - textWidth(options.mark);
+}
+
+void quoteLines(LineModel& buffer, std::string_view mark, std::int64_t budget)
+{
+    for (int i = 0; i < buffer.lineCount(); ++i) {
+        const std::string line = buffer.readLine(i);
+        const std::size_t head = splitLength(line, budget);
+        if (head < line.size()) {
+            buffer.replaceLine(i, std::string_view(line).substr(head));
+            buffer.insertLine(i, std::string(mark).append(line, 0, head));
+        } else {
+            buffer.replaceLine(i, std::string(mark).append(line));
+        }
+    }
+}
+
+std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8 + mark.size() + 16);
+    QuoteStream(std::string(mark), budget).quote(text, out, true);
+    return out;
+}
+
+void pasteCommand(LineModel& buffer)
+{
+    buffer.clear();
+    buffer.paste();
+}
+
+void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy)
+{
+    // Shows the buffer and restores the pointer once, on the normal path or while unwinding.
+    class Restore {
+    public:
+        Restore(LineModel& buffer, const BusyPointer& busy) : m_buffer(buffer), m_busy(busy) {}
+        ~Restore() { done(); }
+        void done()
+        {
+            if (m_done)
+                return;
+            m_done = true;
+            m_buffer.show();
+            if (m_busy)
+                m_busy(false);
+        }
+
+    private:
+        LineModel& m_buffer;
+        const BusyPointer& m_busy;
+        bool m_done = false;
+    };
+
+    buffer.hide();
+    Restore restore(buffer, busy);
+    if (busy)
+        busy(true);
+    if (options.autoPaste)
+        pasteCommand(buffer);
+    const std::int64_t budget = lineBudget(options);
+    if (buffer.lineCount() > 0)
+        buffer.setText(quoteText(buffer.text(), options.mark, budget));
+    restore.done();
+    buffer.selectAll();
+    buffer.copySelection();
+}
+
+void pasteAndQuoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy)
+{
+    pasteCommand(buffer);
+    quoteCommand(buffer, options, busy);
+}
+
+} // namespace navrik

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace navrik {
+
+// Quotes text a line at a time as it arrives: the mark goes in front of every line, and a line
+// wider than the budget is broken into pieces, each as wide as the budget allows (see
+// splitLength). Every line keeps its own break (CR LF, LF or CR) byte for byte; each piece but
+// the last of a broken line gets that same break, and the pieces of a last line without a break
+// get the break of the line before it (LF when there is none). The empty text after a final
+// break is not a line and gets no mark.
+//
+// The result is exactly what the quote command's line-by-line rewrite of the buffer gives, in one
+// pass and with memory for one line only.
+class QuoteStream {
+public:
+    QuoteStream(std::string mark, std::int64_t budget);
+
+    // Quotes every complete line at the start of data, appending to out, and returns the number
+    // of bytes of data it used; the caller hands the rest back with more data. A line is complete
+    // once its break is in data; a CR at the very end is complete only at the end of the text,
+    // since an LF may follow. With endOfText set everything is used, the last line too.
+    std::size_t quote(std::string_view data, std::string& out, bool endOfText);
+
+private:
+    void quoteLine(std::string_view content, std::string_view ending, std::string& out);
+
+    std::string m_mark;
+    std::int64_t m_budget;
+    std::string_view m_previousEnding;
+};
+
+} // namespace navrik
