@@ -9,6 +9,7 @@ namespace navrik {
 namespace {
 
 constexpr int kMinimumWidth = 15;
+// Precise timers: a coarse one may fire a little early.
 constexpr int kFirstRepeatMs = 400;
 constexpr int kRepeatMs = 100;
 
@@ -124,7 +125,7 @@ void SpinButton::mousePressEvent(QMouseEvent* event)
     update();
     takeFocus();
     if (m_pressed != None)
-        m_repeat[m_pressed].start(kFirstRepeatMs, this);
+        m_repeat[m_pressed].start(kFirstRepeatMs, Qt::PreciseTimer, this);
 }
 
 void SpinButton::mouseMoveEvent(QMouseEvent* event)
@@ -160,7 +161,7 @@ void SpinButton::timerEvent(QTimerEvent* event)
             m_repeat[half].stop();
             return;
         }
-        m_repeat[half].start(kRepeatMs, this);
+        m_repeat[half].start(kRepeatMs, Qt::PreciseTimer, this);
         // Repeats pause while the pointer is off the half.
         if (m_sunken)
             click(half);
