@@ -188,11 +188,18 @@ void SpinButton::keyPressEvent(QKeyEvent* event)
 }
 
 // A button that can no longer see the release ends its press: disabled, hidden, or its window
-// no longer active (a modal box or another window took over).
+// no longer active (a modal box or another window took over). Children hear of the window's
+// deactivation as WindowDeactivate, not as an activation change.
+bool SpinButton::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate)
+        endPress();
+    return QWidget::event(event);
+}
+
 void SpinButton::changeEvent(QEvent* event)
 {
-    if ((event->type() == QEvent::EnabledChange && !isEnabled())
-        || (event->type() == QEvent::ActivationChange && !isActiveWindow()))
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
         endPress();
     QWidget::changeEvent(event);
 }

@@ -90,6 +90,21 @@ private slots:
         QCOMPARE(m_times.size(), 1);
     }
 
+    // A handler that shows its own error box takes the activation away: the press ends.
+    void losingTheActivationEndsThePress()
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::mousePress(m_button, Qt::LeftButton, {}, m_button->upRect().center());
+        QWidget box;
+        box.show();
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QTest::qWait(600);
+        QTest::mouseRelease(m_button, Qt::LeftButton, {}, m_button->upRect().center());
+        QVERIFY(m_times.isEmpty());
+    }
+
 private:
     std::unique_ptr<QWidget> m_window;
     SpinButton* m_button = nullptr;
