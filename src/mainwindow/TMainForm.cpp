@@ -10,6 +10,8 @@
 #include "app/SystemColors.h"
 #include "mainwindow/QuoteMarkValidator.h"
 #include "mainwindow/ToolButton.h"
+#include "quoting/BufferLineModel.h"
+#include "quoting/QuoteCommand.h"
 #include "settings/TConfigForm.h"
 
 #include <QAction>
@@ -449,20 +451,47 @@ void TMainForm::PopupTimerTimer(QObject*)
 
 // ---- Commands ----------------------------------------------------------------------------
 
+namespace {
+
+// The quoting options as they stand at this moment in the quote mark field and the
+// settings dialog's controls.
+navrik::QuoteOptions currentQuoteOptions()
+{
+    navrik::QuoteOptions options;
+    options.mark = MainForm->FlagEdit->text().toStdString();
+    options.autoPaste = ConfigForm->AutoPaste->isChecked();
+    options.adjustLines = ConfigForm->AutoLines->isChecked();
+    options.charactersPerLine = ConfigForm->LineCount->value();
+    return options;
+}
+
+// The busy pointer for every window of the program while the quote command works.
+void showBusyPointer(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
 void TMainForm::MakeBtnClick(QObject*)
 {
+    navrik::BufferLineModel buffer(MailBuff);
+    navrik::quoteCommand(buffer, currentQuoteOptions(), showBusyPointer);
 }
 
 void TMainForm::PasteBtnClick(QObject*)
 {
-    MailBuff->clear();
-    MailBuff->paste();
+    navrik::BufferLineModel buffer(MailBuff);
+    navrik::pasteCommand(buffer);
 }
 
-void TMainForm::IconImgDblClick(QObject* sender)
+void TMainForm::IconImgDblClick(QObject*)
 {
-    PasteBtnClick(sender);
-    MakeBtnClick(sender);
+    navrik::BufferLineModel buffer(MailBuff);
+    navrik::pasteAndQuoteCommand(buffer, currentQuoteOptions(), showBusyPointer);
 }
 
 void TMainForm::AutoPasteClick(QObject*)
