@@ -154,6 +154,11 @@ void TMainForm::bindEvents()
         w->setMouseTracking(true);
         w->installEventFilter(this);
         w->setContextMenuPolicy(Qt::PreventContextMenu);
+        // An event the control leaves unaccepted would travel on to the panel and run the
+        // panel's handlers a second time: a hovered tool button would lose its highlight
+        // at once, and a right press in the buffer would stop the hover timer.
+        if (w != m_panelClient)
+            w->setAttribute(Qt::WA_NoMousePropagation);
     }
     MailBuff->setContextMenuPolicy(Qt::PreventContextMenu);
     MainPanel->installEventFilter(this);
