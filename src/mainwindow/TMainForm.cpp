@@ -201,7 +201,9 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // keeps the program running and a later close tries again.
     event->ignore();
     if (navrik::guarded([&] { FormClose(this); }))
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes
+        // back here, is refused and posts another quit, so the program never ends.
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void TMainForm::changeEvent(QEvent* event)
