@@ -162,6 +162,11 @@ void TMainForm::bindEvents()
         w->setMouseTracking(true);
         w->installEventFilter(this);
         w->setContextMenuPolicy(Qt::PreventContextMenu);
+        // An event the control leaves unaccepted would travel on to the panel and run the
+        // panel's handlers a second time: a hovered tool button would lose its highlight
+        // at once, and a right press in the buffer would stop the hover timer.
+        if (w != m_panelClient)
+            w->setAttribute(Qt::WA_NoMousePropagation);
     }
     MailBuff->setContextMenuPolicy(Qt::PreventContextMenu);
     MainPanel->installEventFilter(this);
@@ -232,6 +237,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // keeps the program running and a later close tries again.
     event->ignore();
     if (navrik::guarded([&] { FormClose(this); }))
+        // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes
+        // back here, is refused and posts another quit, so the program never ends.
         QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
