@@ -234,4 +234,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMainFormLayout)
-#include "test_mainform_layout.moc"
+#include "MainFormLayoutTest.moc"

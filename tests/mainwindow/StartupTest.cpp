@@ -128,4 +128,4 @@ private slots:
 };
 
 QTEST_MAIN(TestStartup)
-#include "test_startup.moc"
+#include "StartupTest.moc"

@@ -266,4 +266,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMainFormPointer)
-#include "test_mainform_pointer.moc"
+#include "MainFormPointerTest.moc"
