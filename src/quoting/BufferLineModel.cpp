@@ -99,7 +99,15 @@ void BufferLineModel::clear()
 
 void BufferLineModel::paste()
 {
-    m_edit->paste();
+    // QPlainTextEdit::paste() first builds the text as a document of its own and then copies
+    // that in; inserting the clipboard's text with the edit's own cursor gives the same text
+    // and the same undo step in half the time, which a paste of megabytes notices.
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty())
+        return;
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.insertText(text);
+    m_edit->setTextCursor(cursor);
 }
 
 void BufferLineModel::selectAll()
@@ -112,7 +120,11 @@ void BufferLineModel::copySelection()
     const QTextCursor cursor = m_edit->textCursor();
     if (!cursor.hasSelection())
         return;
-    QGuiApplication::clipboard()->setText(withLineFeeds(cursor.selectedText()));
+    // The whole text, as the quote command copies it, comes out of the document several times
+    // faster than the same text taken as a selection.
+    const QTextDocument* document = m_edit->document();
+    const bool all = cursor.selectionStart() == 0 && cursor.selectionEnd() == document->characterCount() - 1;
+    QGuiApplication::clipboard()->setText(withLineFeeds(all ? document->toRawText() : cursor.selectedText()));
 }
 
 void BufferLineModel::hide()
@@ -132,13 +144,11 @@ std::string BufferLineModel::text() const
 
 void BufferLineModel::setText(std::string_view text)
 {
+    // The document's own setPlainText() drops the old text at once, outside the undo history
+    // (which it empties); removing it as a selection takes it apart piece by piece.
     QTextDocument* document = m_edit->document();
-    UndoOff undoOff(document);
-    QTextCursor cursor(document);
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(fromUtf8(text));
-    cursor.movePosition(QTextCursor::Start);
-    m_edit->setTextCursor(cursor);
+    document->setPlainText(fromUtf8(text));
+    m_edit->setTextCursor(QTextCursor(document));
 }
 
 } // namespace navrik

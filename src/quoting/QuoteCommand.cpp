@@ -80,7 +80,10 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
 
 void pasteAndQuoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy)
 {
-    pasteCommand(buffer);
+    // With auto paste on the quote command clears and pastes again at once, so a paste here
+    // would be thrown away unseen: skip it, it is the slowest step on a long text.
+    if (!options.autoPaste)
+        pasteCommand(buffer);
     quoteCommand(buffer, options, busy);
 }
 

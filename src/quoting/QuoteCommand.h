@@ -48,7 +48,8 @@ void pasteCommand(LineModel& buffer);
 // is shown again and the busy pointer taken off before the error goes on.
 void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy = {});
 
-// The paste-and-quote command: the paste command, then the quote command.
+// The paste-and-quote command: the paste command, then the quote command. With auto paste on the
+// quote command's own paste is the only one: a first paste would be replaced unseen.
 void pasteAndQuoteCommand(LineModel& buffer, const QuoteOptions& options,
                           const BusyPointer& busy = {});
 
