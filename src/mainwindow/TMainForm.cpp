@@ -267,8 +267,8 @@ void TMainForm::applyLayout(bool icon)
         setWindowWidth(kIconSize);
         setWindowHeight(kIconSize);
     } else {
-        setWindowWidth(ConfigForm->FormX->value());
-        setWindowHeight(ConfigForm->FormY->value());
+        setWindowWidth(ConfigForm->FormX->Value());
+        setWindowHeight(ConfigForm->FormY->Value());
     }
 }
 
