@@ -92,7 +92,6 @@ TConfigForm::TConfigForm()
     setWindowTitle(QStringLiteral("設定"));
     setFont(navrik::proportionalGothicFont());
     setFixedSize(265, 225);
-    setSizeGripEnabled(false);
     buildControls();
     setFlatLook();
     bindEvents();
