@@ -24,7 +24,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSpinBox>
 
 #include <sys/resource.h>
 

@@ -7,8 +7,9 @@ namespace navrik {
 
 void showErrorBox(const QString& message)
 {
+    // Owned by the active window, so that it stands above an always-on-top dialog.
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Navrik"), message + QLatin1Char('.'),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

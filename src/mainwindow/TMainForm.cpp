@@ -28,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QSpinBox>
 #include <QTimer>
 
 using navrik::SystemColor;
@@ -276,8 +275,8 @@ void TMainForm::applyLayout(bool icon)
         setWindowWidth(kIconSize);
         setWindowHeight(kIconSize);
     } else {
-        setWindowWidth(ConfigForm->FormX->value());
-        setWindowHeight(ConfigForm->FormY->value());
+        setWindowWidth(ConfigForm->FormX->Value());
+        setWindowHeight(ConfigForm->FormY->Value());
     }
 }
 
@@ -468,7 +467,7 @@ navrik::QuoteOptions currentQuoteOptions()
     options.mark = MainForm->FlagEdit->text().toStdString();
     options.autoPaste = ConfigForm->AutoPaste->isChecked();
     options.adjustLines = ConfigForm->AutoLines->isChecked();
-    options.charactersPerLine = ConfigForm->LineCount->value();
+    options.charactersPerLine = ConfigForm->LineCount->Value();
     return options;
 }
 
