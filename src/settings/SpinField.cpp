@@ -144,6 +144,11 @@ void SpinField::focusOutEvent(QFocusEvent* event)
     const QWidget* next = QApplication::focusWidget();
     if (!next || next == this || next->window() != window() || !window()->isActiveWindow())
         return;
+    clampToRange();
+}
+
+void SpinField::clampToRange()
+{
     if (m_rules.needsClamp(text().toStdString()))
         setValue(Value());
 }

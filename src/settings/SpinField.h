@@ -38,6 +38,10 @@ public:
     void stepUp();
     void stepDown();
 
+    // Rewrites the text as the nearer end of the range when it reads as a number outside it;
+    // text that is not a number stays as it is. What leaving the field does.
+    void clampToRange();
+
     // The built-in button at the right edge, covered in the settings dialog by a separate one.
     SpinButton* button() const { return m_button; }
 

@@ -73,15 +73,6 @@ void stepField(SpinField* field, int delta)
     field->setValue(static_cast<int>(std::clamp<long long>(stepped, INT_MIN, INT_MAX)));
 }
 
-// A typed number outside the range, left in place because the focus never left the field.
-void clampField(SpinField* field)
-{
-    const int value = field->Value();
-    if (field->MinValue() != field->MaxValue()
-        && (value < field->MinValue() || value > field->MaxValue()))
-        field->setValue(value);
-}
-
 } // namespace
 
 TConfigForm::TConfigForm()
@@ -209,9 +200,9 @@ void TConfigForm::FormClose(QObject*)
 {
     // A number typed out of range is still there when the dialog closes without the focus
     // leaving its field; nothing out of range is ever stored. The main window keeps its size.
-    clampField(LineCount);
-    clampField(FormX);
-    clampField(FormY);
+    LineCount->clampToRange();
+    FormX->clampToRange();
+    FormY->clampToRange();
 
     const navrik::SettingsFile file;
     const auto section = navrik::kSettingsSection;
