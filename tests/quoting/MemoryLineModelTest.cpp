@@ -23,16 +23,16 @@ TEST(MemoryLineModel, countsLinesByEveryKindOfBreak)
 TEST(MemoryLineModel, editsKeepEveryLineItsOwnBreak)
 {
     std::optional<std::string> clipboard;
-    MemoryLineModel buffer(clipboard, "a\rb\nlast");
-    buffer.replaceLine(2, "LAST");
+    MemoryLineModel buffer(clipboard, "a\rb\nc\r\nlast");
+    buffer.replaceLine(3, "LAST");
     buffer.insertLine(0, "top");
-    buffer.insertLine(3, "x"); // the last line has no break: the one before it is used
-    buffer.insertLine(5, "x"); // no such line, nor is there one after a final break
-    EXPECT_EQ(buffer.text(), "top\ra\rb\nx\nLAST");
+    buffer.insertLine(4, "x"); // the last line has no break: the one before it is used
+    buffer.insertLine(6, "x"); // no such line, nor is there one after a final break
+    EXPECT_EQ(buffer.text(), "top\ra\rb\nc\r\nx\r\nLAST");
     // A replacement that lets CR and LF meet is read as one break.
     buffer.replaceLine(1, "");
     buffer.replaceLine(2, "");
-    EXPECT_EQ(buffer.lineCount(), 4);
+    EXPECT_EQ(buffer.lineCount(), 5);
     MemoryLineModel ended(clipboard, "a\r\n");
     ended.replaceLine(1, "x");
     EXPECT_EQ(ended.text(), "a\r\n");
