@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,22 +15,10 @@ using namespace navrik;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 struct FilterRun {
     int status;
     std::string out, err;
 };
-
 // Runs the built navrik-quote with a settings directory of its own (holding settings, when
 // given) and input on its standard input. The arguments may end in a pipe; the status is then
 // navrik-quote's own.
@@ -41,20 +28,17 @@ FilterRun runFilter(const std::string& arguments, const std::string& input, cons
     const auto dir = std::filesystem::path(testing::TempDir()) / ("navrik-quote-" + std::to_string(++count));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
+    const auto write = [&](const char* name, const std::string& bytes) { std::ofstream(dir / name) << bytes; };
     if (!settings.empty())
-        writeFile(dir / "tolvane.ini", settings);
-    writeFile(dir / "in", input);
-    writeFile(dir / "run.sh", "XDG_CONFIG_HOME='" + dir.string() + "' '" NAVRIK_QUOTE_BINARY "' < in 2> err "
-                                  + arguments + " > out\n");
+        write("tolvane.ini", settings);
+    write("in", input);
+    write("run.sh", "XDG_CONFIG_HOME=\"$PWD\" '" NAVRIK_QUOTE_BINARY "' < in 2> err " + arguments + " > out\n");
     const int status = std::system(("cd '" + dir.string() + "' && bash -o pipefail run.sh").c_str());
-    return {WEXITSTATUS(status), readFile(dir / "out"), readFile(dir / "err")};
-}
-
-void expectOneErrorLine(const FilterRun& run, int status)
-{
-    EXPECT_EQ(run.status, status);
-    EXPECT_TRUE(run.err.starts_with("navrik-quote: ")) << run.err;
-    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    const auto read = [&](const char* name) {
+        std::ifstream file(dir / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    return {WEXITSTATUS(status), read("out"), read("err")};
 }
 
 } // namespace
@@ -62,10 +46,7 @@ void expectOneErrorLine(const FilterRun& run, int status)
 TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
 {
     QuoteOptions options;
-    EXPECT_EQ(parseQuoteFilterArguments({"-m", "", "-w", "40", "-W"}, options), QuoteFilterAction::Quote);
-    EXPECT_EQ(options.mark, "");
-    EXPECT_FALSE(options.adjustLines);
-    EXPECT_EQ(parseQuoteFilterArguments({"-m>>", "-w100000"}, options), QuoteFilterAction::Quote);
+    EXPECT_EQ(parseQuoteFilterArguments({"-m", "", "-w", "40", "-W", "-m>>", "-w100000"}, options), QuoteFilterAction::Quote);
     EXPECT_EQ(options.mark, ">>");
     EXPECT_TRUE(options.adjustLines);
     EXPECT_EQ(options.charactersPerLine, 100000);
@@ -79,35 +60,31 @@ TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
 TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
 {
     const std::string line(30, 'a');
-    const std::string input = line + "\n";
-    // No settings file: "> ", no line adjustment.
-    EXPECT_EQ(runFilter("", input).out, "> " + line + "\n");
-    // A Japanese mark in code page 932, line adjustment on, 10 characters clamped to 20.
+    EXPECT_EQ(runFilter("", line + "\n").out, "> " + line + "\n"); // no file: "> ", no line adjustment
+    // A mark in code page 932, line adjustment on, 10 characters raised to 20; first key wins.
     const std::string settings = "[Other]\r\nString=\"x\"\r\n[inyou]\r\nstring=\"\x81\x84 \"\r\nAutoLines=1\r\n"
                                  "Charcters=0x0A\r\nAutoLines=0\r\n";
-    EXPECT_EQ(runFilter("", input, settings).out, "＞ " + line.substr(0, 17) + "\n＞ " + line.substr(17) + "\n");
-    EXPECT_EQ(runFilter("-W", input, settings).out, "＞ " + line + "\n");
-    EXPECT_EQ(runFilter("-m '' -w 25", input, settings).out, line.substr(0, 25) + "\n" + line.substr(25) + "\n");
+    EXPECT_EQ(runFilter("", line + "\n", settings).out, "＞ " + line.substr(0, 17) + "\n＞ " + line.substr(17) + "\n");
+    EXPECT_EQ(runFilter("-W", line, settings).out, "＞ " + line);
+    EXPECT_EQ(runFilter("-m '' -w 25", line, settings).out, line.substr(0, 25) + "\n" + line.substr(25));
 }
 
 TEST(QuoteFilter, keepsEveryBreakAcrossReadChunks)
 {
-    EXPECT_EQ(runFilter("-w 4", "ab\r\n\ncd\ref\r\nxyz\xFF").out,
-              "> ab\r\n> \n> cd\r> ef\r\n> xy\r\n> z\xFF");
+    EXPECT_EQ(runFilter("-w 4", "ab\r\n\ncd\ref\r\nxyz\xFF").out, "> ab\r\n> \n> cd\r> ef\r\n> xy\r\n> z\xFF");
     // A CR LF whose CR ends the first megabyte read is still one break.
     const std::string longLine((1 << 20) - 1, 'a');
-    const FilterRun run = runFilter("-W", longLine + "\r\nb");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(run.out == "> " + longLine + "\r\n> b");
+    EXPECT_TRUE(runFilter("-W", longLine + "\r\nb").out == "> " + longLine + "\r\n> b");
 }
 
+// A bad option, a directory as input, and a reader that goes away (reported, not left to SIGPIPE).
 TEST(QuoteFilter, reportsFailuresOnOneLine)
 {
-    expectOneErrorLine(runFilter("-w lots", ""), 2);
-    expectOneErrorLine(runFilter("< /", ""), 1); // a directory cannot be read
-
-    // A reader that goes away: the failed write is reported, not left to SIGPIPE.
-    const FilterRun run = runFilter("| head -c1", std::string(8 << 20, 'x'));
-    expectOneErrorLine(run, 1);
-    EXPECT_NE(run.err.find("cannot write the output"), std::string::npos) << run.err;
+    for (const auto& [arguments, input, status] : {std::tuple{"-w lots", std::size_t(0), 2},
+                                                   {"< /", 0, 1}, {"| head -c1", 8 << 20, 1}}) {
+        const FilterRun run = runFilter(arguments, std::string(input, 'x'));
+        EXPECT_EQ(run.status, status) << arguments;
+        EXPECT_TRUE(run.err.starts_with("navrik-quote: ")) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
 }

@@ -36,78 +36,65 @@ private slots:
         m_window->resize(200, 100);
         m_button = new SpinButton(m_window.get());
         m_button->setGeometry(50, 20, 20, 21);
+        m_up = m_button->upRect().center();
         m_times.clear();
         m_clock.start();
-        m_button->OnUpClick = [this](SpinButton* sender) {
-            QVERIFY(sender == m_button);
-            m_times << m_clock.elapsed();
-        };
+        m_button->OnUpClick = [this](SpinButton* sender) { m_times << (sender == m_button ? m_clock.elapsed() : -1); };
         m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
     // About one second held: repeats at 400, 500, ... 1000 ms, then one click at release.
     void holdingRepeatsThenClicksAtRelease()
     {
         QCOMPARE(m_button->downRect(), QRect(0, 9, 20, 12)); // up half: 20 by 10
-        const QPoint up = m_button->upRect().center();
-        QTest::mousePress(m_button, Qt::LeftButton, {}, up);
+        QTest::mousePress(m_button, Qt::LeftButton, {}, m_up);
         QTRY_VERIFY_WITH_TIMEOUT(m_times.size() >= 7, 5000);
-        QTest::mouseRelease(m_button, Qt::LeftButton, {}, up);
+        QTest::mouseRelease(m_button, Qt::LeftButton, {}, m_up);
         const qsizetype repeats = m_times.size() - 1;
         QVERIFY2(repeats == 7 || repeats == 8, qPrintable(QString::number(repeats)));
         QVERIFY(m_times[0] >= 400 && m_times[6] >= 1000);
-        for (qsizetype i = 1; i < repeats; ++i)
-            QVERIFY(m_times[i] - m_times[i - 1] >= 100);
         QTest::qWait(250);
         QCOMPARE(m_times.size(), repeats + 1);
     }
 
+    // No click from the right button, a press released off the half, or a press whose window
+    // loses the activation (a handler's error box takes it).
     void noClickWithoutALeftReleaseOverTheHalf()
     {
-        const QPoint up = m_button->upRect().center();
+        QTest::mousePress(m_button, Qt::RightButton, {}, m_up);
+        QTest::qWait(600);
+        QTest::mouseRelease(m_button, Qt::RightButton, {}, m_up);
         const QPoint outside = m_button->mapFrom(m_window.get(), QPoint(150, 80));
-        QTest::mouseClick(m_button, Qt::RightButton, {}, up);
-        QTest::mousePress(m_button, Qt::LeftButton, {}, up);
+        QTest::mousePress(m_button, Qt::LeftButton, {}, m_up);
         QTest::mouseMove(m_button, outside);
         QTest::qWait(600);
         QTest::mouseRelease(m_button, Qt::LeftButton, {}, outside);
-        QVERIFY(m_times.isEmpty());
-    }
-
-    void failingHandlerStopsTheRepeats()
-    {
-        auto* app = static_cast<CatchingApplication*>(qApp);
-        m_button->OnUpClick = [this](SpinButton*) {
-            m_times << m_clock.elapsed();
-            throw navrik::Error("no room");
-        };
-        const QPoint up = m_button->upRect().center();
-        QTest::mousePress(m_button, Qt::LeftButton, {}, up);
-        QTRY_COMPARE_WITH_TIMEOUT(app->errors, 1, 3000);
-        QTest::qWait(350);
-        QTest::mouseRelease(m_button, Qt::LeftButton, {}, up);
-        QCOMPARE(m_times.size(), 1);
-    }
-
-    // A handler that shows its own error box takes the activation away: the press ends.
-    void losingTheActivationEndsThePress()
-    {
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        QTest::mousePress(m_button, Qt::LeftButton, {}, m_button->upRect().center());
+        QTest::mousePress(m_button, Qt::LeftButton, {}, m_up);
         QWidget box;
         box.show();
         box.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&box));
         QTest::qWait(600);
-        QTest::mouseRelease(m_button, Qt::LeftButton, {}, m_button->upRect().center());
+        QTest::mouseRelease(m_button, Qt::LeftButton, {}, m_up);
         QVERIFY(m_times.isEmpty());
+    }
+
+    void failingHandlerStopsTheRepeats()
+    {
+        m_button->OnUpClick = [this](SpinButton*) { m_times << 0; throw navrik::Error("no room"); };
+        QTest::mousePress(m_button, Qt::LeftButton, {}, m_up);
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<CatchingApplication*>(qApp)->errors, 1, 3000);
+        QTest::qWait(350);
+        QTest::mouseRelease(m_button, Qt::LeftButton, {}, m_up);
+        QCOMPARE(m_times.size(), 1);
     }
 
 private:
     std::unique_ptr<QWidget> m_window;
     SpinButton* m_button = nullptr;
+    QPoint m_up;
     QElapsedTimer m_clock;
     QList<qint64> m_times;
 };
