@@ -9,13 +9,12 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QtTest>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -23,18 +22,18 @@ namespace {
 
 std::string settings()
 {
-    std::ostringstream text;
-    text << std::ifstream(navrik::settingsFilePath(), std::ios::binary).rdbuf();
-    return text.str();
+    std::ifstream in(navrik::settingsFilePath(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Opens the dialog from the main window, runs `during` inside its modal loop and returns
-// once the dialog is hidden again; a dialog still open after 5 s is ended without saving.
+bool onTop() { return MainForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+// Opens the dialog from the main window, runs `during` inside its modal loop and returns once
+// the dialog is hidden again; one still open after 5 s (a check in `during` failed, or a close
+// was refused) is ended without saving.
 void openDialog(const std::function<void()>& during)
 {
-    QTimer guard;
-    QObject::connect(&guard, &QTimer::timeout, [] { ConfigForm->done(QDialog::Rejected); });
-    guard.start(5000);
+    QTimer::singleShot(5000, ConfigForm, [] { ConfigForm->done(QDialog::Rejected); });
     QTimer::singleShot(0, ConfigForm, [during] {
         QVERIFY(QTest::qWaitForWindowActive(ConfigForm));
         during();
@@ -47,10 +46,9 @@ void openDialog(const std::function<void()>& during)
 class TConfigFormTest : public QObject {
     Q_OBJECT
 
-    void start(const char* file = nullptr)
+    void start(const char* file = "")
     {
-        if (file)
-            std::ofstream(navrik::settingsFilePath(), std::ios::binary) << "[Inyou]\r\n" << file;
+        std::ofstream(navrik::settingsFilePath(), std::ios::binary) << "[Inyou]\r\n" << file;
         navrik::createWindows(*qApp);
         MainForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(MainForm));
@@ -65,91 +63,91 @@ private slots:
 
     void cleanup() { navrik::destroyWindows(); }
 
-    // Boxes: AutoPaste, AutoLines, StayOnTop; values: LineCount, FormX, FormY.
+    // Expected: the AutoPaste, AutoLines and StayOnTop boxes, then LineCount, FormX, FormY.
     void loading_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("boxes");
-        QTest::addColumn<QString>("values");
-        QTest::newRow("no file") << QByteArray() << "000" << "70 300 200";
-        QTest::newRow("flags") << QByteArray("AutoPaste=1\r\nAutoLines=2\r\nStayOnTop=-1\r\n") << "111" << "70 300 200";
-        QTest::newRow("above") << QByteArray("Charcters=500\r\nFormWidth=1000\r\nFormHeight=600\r\n") << "000" << "120 600 400";
-        QTest::newRow("below, words") << QByteArray("AutoPaste=yes\r\nCharcters=5\r\nFormWidth=1 0\r\nFormHeight=150\r\n")
-                                      << "000" << "20 300 200";
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("defaults") << QByteArray() << "000 70 300 200";
+        QTest::newRow("flags") << QByteArray("AutoPaste=1\r\nAutoLines=2\r\nStayOnTop=-1\r\n") << "111 70 300 200";
+        QTest::newRow("above") << QByteArray("Charcters=500\r\nFormWidth=1000\r\nFormHeight=600\r\n") << "000 120 600 400";
+        QTest::newRow("below, words")
+            << QByteArray("AutoPaste=yes\r\nCharcters=5\r\nFormWidth=1 0\r\nFormHeight=150\r\n") << "000 20 300 200";
     }
 
     void loading()
     {
         QFETCH(QByteArray, file);
-        start(file.isNull() ? nullptr : file.constData());
+        start(file.constData());
         const TConfigForm* f = ConfigForm;
         const bool icon = f->AutoPaste->isChecked(), lines = f->AutoLines->isChecked(), top = f->StayOnTop->isChecked();
-        QTEST(QString("%1%2%3").arg(icon).arg(lines).arg(top), "boxes");
-        QTEST(QString("%1 %2 %3").arg(f->LineCount->Value()).arg(f->FormX->Value()).arg(f->FormY->Value()), "values");
-        QCOMPARE(f->LineCount->isEnabled(), lines);
-        QCOMPARE(f->SpinUD->isEnabled(), lines);
-        // The main window and its popup items follow the loaded boxes.
+        QTEST(QString("%1%2%3 %4 %5 %6").arg(icon).arg(lines).arg(top).arg(f->LineCount->Value())
+                  .arg(f->FormX->Value()).arg(f->FormY->Value()), "expected");
+        QVERIFY(f->LineCount->isEnabled() == lines && f->SpinUD->isEnabled() == lines);
+        // The boxes ran their handlers: the main window and its popup items follow them.
         QCOMPARE(MainForm->size() == QSize(32, 32) && MainForm->AutoPaste->isChecked(), icon);
-        QCOMPARE(MainForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && MainForm->StayOnTop->isChecked(), top);
+        QCOMPARE(onTop() && MainForm->StayOnTop->isChecked(), top);
     }
 
     void liveUpdates()
     {
         start();
         TConfigForm* f = ConfigForm;
-        f->SpinUDX->OnUpClick(f->SpinUDX);
-        QCOMPARE(MainForm->size(), QSize(350, 200));
         f->FormX->setValue(600);
-        MainForm->resize(400, 200);
-        f->SpinUDX->OnUpClick(f->SpinUDX); // at the end: the size is applied again
+        MainForm->resize(400, 400);
+        f->SpinUDX->OnUpClick(f->SpinUDX); // at its end the size is applied again
         QCOMPARE(MainForm->size(), QSize(600, 200));
+        f->SpinUDY->OnUpClick(f->SpinUDY);
+        QCOMPARE(MainForm->size(), QSize(600, 250));
+        f->SpinUDX->OnDownClick(f->SpinUDX);
+        QCOMPARE(MainForm->size(), QSize(550, 250));
+        f->SpinUDY->OnDownClick(f->SpinUDY);
+        QCOMPARE(MainForm->size(), QSize(550, 200));
 
         f->AutoPaste->setChecked(true);
-        f->SpinUDY->OnUpClick(f->SpinUDY);
-        QCOMPARE(MainForm->size(), QSize(32, 32));
-        QVERIFY(MainForm->AutoPaste->isChecked());
+        f->SpinUDY->OnUpClick(f->SpinUDY); // icon mode keeps the icon
+        QVERIFY(MainForm->size() == QSize(32, 32) && MainForm->AutoPaste->isChecked());
         MainForm->AutoPaste->trigger(); // from the popup menu
         QVERIFY(!f->AutoPaste->isChecked());
-        QCOMPARE(MainForm->size(), QSize(600, 250));
-
-        f->SpinUD->OnDownClick(f->SpinUD); // the characters per line leave the main window alone
-        QCOMPARE(f->LineCount->Value(), 69);
-        QCOMPARE(MainForm->size(), QSize(600, 250));
+        QCOMPARE(MainForm->size(), QSize(550, 250));
 
         // Stay-on-top is toggled, not set: after the popup item the box and the window disagree.
         f->StayOnTop->setChecked(true);
         MainForm->StayOnTop->trigger();
         QVERIFY(f->StayOnTop->isChecked());
         f->StayOnTop->setChecked(false);
-        QVERIFY(MainForm->StayOnTop->isChecked() && MainForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(MainForm->StayOnTop->isChecked() && onTop());
     }
 
-    void closingSaves_data()
+    // Every way of closing saves the typed width clamped; only OK applies it.
+    void closing_data()
     {
-        QTest::addColumn<QString>("how");
         QTest::addColumn<int>("mainWidth");
-        QTest::newRow("OK clicked") << "OK clicked" << 600; // the focus left the field: clamped
-        QTest::newRow("Enter on OK") << "Enter on OK" << 600;
-        QTest::newRow("close box") << "close box" << 300;   // clamped and saved, not applied
-        QTest::newRow("Alt+F4") << "Alt+F4" << 300;
+        QTest::newRow("OK clicked") << 600;
+        QTest::newRow("Enter on OK") << 600;
+        QTest::newRow("close box") << 300;
+        QTest::newRow("Alt+F4") << 300;
     }
 
-    void closingSaves()
+    void closing()
     {
-        QFETCH(QString, how);
+        const QByteArray how = QTest::currentDataTag();
         start();
         TConfigForm* f = ConfigForm;
-        int widthAfterArrow = 0;
         openDialog([&] {
+            QCOMPARE(QApplication::focusWidget(), f->AutoPaste);
+            QTest::keyClick(f->AutoPaste, Qt::Key_Escape); // there is no cancel
+            QTest::keyClick(f->AutoPaste, Qt::Key_Return); // nor a default button
+            QVERIFY(f->isVisible());
             f->FormX->setFocus();
             f->FormX->setText("450");
             QTest::keyClick(f->FormX, Qt::Key_Up);
-            widthAfterArrow = MainForm->width();
+            QCOMPARE(MainForm->width(), 300); // the arrow keys step the field only
             f->FormX->setText("1000");
             if (how == "OK clicked") {
                 QTest::mouseClick(f->OKBtn, Qt::LeftButton);
             } else if (how == "Enter on OK") {
-                f->OKBtn->setFocus(Qt::TabFocusReason);
+                f->OKBtn->setFocus();
                 QTest::keyClick(f->OKBtn, Qt::Key_Return);
             } else if (how == "close box") {
                 f->close();
@@ -157,49 +155,19 @@ private slots:
                 QTest::keyClick(f->FormX, Qt::Key_F4, Qt::AltModifier);
             }
         });
-        QCOMPARE(widthAfterArrow, 300);
-        QVERIFY(!f->isVisible());
         QTEST(MainForm->width(), "mainWidth");
         QCOMPARE(f->FormX->text(), "600");
         QVERIFY(settings().find("FormWidth=600\r\n") != std::string::npos);
     }
 
-    void keysFocusAndPlace()
+    // A failed save shows the error box and keeps the dialog open. The next opening finds it
+    // where it was left, with the focus where it was.
+    void failedSaveAndReopening()
     {
         start();
         TConfigForm* f = ConfigForm;
-        QWidget* focus = nullptr;
-        QPoint place;
-        bool openAfterKeys = false;
-        openDialog([&] {
-            focus = QApplication::focusWidget();
-            place = f->frameGeometry().topLeft();
-            QTest::keyClick(f->AutoPaste, Qt::Key_Escape);
-            QTest::keyClick(f->AutoPaste, Qt::Key_Return);
-            openAfterKeys = f->isVisible() && !f->AutoPaste->isChecked();
-            f->FormY->setFocus(Qt::TabFocusReason);
-            f->move(10, 20);
-            f->close();
-        });
-        const QSize screen = QGuiApplication::primaryScreen()->size();
-        QCOMPARE(place, QPoint((screen.width() - 265) / 2, (screen.height() - 225) / 2));
-        QCOMPARE(focus, f->AutoPaste);
-        QVERIFY(openAfterKeys);
-        openDialog([&] {
-            focus = QApplication::focusWidget();
-            place = f->pos();
-            f->close();
-        });
-        QCOMPARE(focus, f->FormY);
-        QCOMPARE(place, QPoint(10, 20));
-    }
-
-    void failedSaveKeepsTheDialogOpen()
-    {
-        start("");
         fs::permissions(navrik::settingsFilePath(), fs::perms(0444));
         QString shown;
-        bool openAfterFailure = false;
         openDialog([&] {
             QTimer dismiss;
             QObject::connect(&dismiss, &QTimer::timeout, [&] {
@@ -209,14 +177,20 @@ private slots:
                 }
             });
             dismiss.start(10);
-            ConfigForm->close();
-            openAfterFailure = ConfigForm->isVisible();
+            f->FormY->setFocus();
+            f->move(10, 20);
+            f->close();
+            QVERIFY(f->isVisible());
             fs::permissions(navrik::settingsFilePath(), fs::perms(0644));
-            ConfigForm->close();
+            f->close();
         });
         QCOMPARE(shown, "tolvane.ini に書き込めません.");
-        QVERIFY(openAfterFailure && !ConfigForm->isVisible());
         QVERIFY(settings().find("FormHeight=200\r\n") != std::string::npos);
+        openDialog([&] {
+            QCOMPARE(QApplication::focusWidget(), f->FormY);
+            QCOMPARE(f->pos(), QPoint(10, 20));
+            f->close();
+        });
     }
 
     // The program's own run. A quit taken while the dialog is open saves only the main window.
