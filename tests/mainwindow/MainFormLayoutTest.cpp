@@ -6,25 +6,20 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
 
-QWidget* control(const QString& name)
+// The window-mode size the settings dialog holds.
+void setDialogSize(QSize size)
 {
-    const QHash<QString, QWidget*> controls{
-        {"IconImg", MainForm->IconImg}, {"Label1", MainForm->Label1}, {"FlagEdit", MainForm->FlagEdit},
-        {"MailBuff", MainForm->MailBuff}, {"MakeBtn", MainForm->MakeBtn},
-        {"PasteBtn", MainForm->PasteBtn}, {"ConfigBtn", MainForm->ConfigBtn}};
-    return controls.value(name);
+    ConfigForm->FormX->setValue(size.width());
+    ConfigForm->FormY->setValue(size.height());
 }
 
 // A control's rectangle in the client coordinates of the panel that holds it.
@@ -37,12 +32,16 @@ QRect onPanel(QWidget* w)
 // Everything the mode switch and the resize rule may touch, in window coordinates.
 QList<QRect> layout()
 {
-    QList<QRect> rects{MainForm->geometry(), MainForm->MainPanel->geometry(),
-                       MainForm->MainPanel->contentsRect()};
+    QList<QRect> rects{MainForm->geometry(), MainForm->MainPanel->geometry(), MainForm->MainPanel->contentsRect()};
     for (QWidget* w : MainForm->MainPanel->findChildren<QWidget*>())
         rects << QRect(w->mapTo(MainForm, QPoint(0, 0)), w->size());
     return rects;
 }
+
+struct ResizeCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override { return (count += e->type() == QEvent::Resize, false); }
+};
 
 } // namespace
 
@@ -53,57 +52,22 @@ private slots:
     void init() { navrik::createWindows(*qApp); }
     void cleanup() { navrik::destroyWindows(); }
 
-    void controlsAtStartUp_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("IconImg") << "IconImg" << QRect(2, 2, 32, 32) << "";
-        QTest::newRow("Label1") << "Label1" << QRect(40, 3, -1, -1) << "引用符：";
-        QTest::newRow("FlagEdit") << "FlagEdit" << QRect(40, 15, 57, 19) << "> ";
-        QTest::newRow("MailBuff") << "MailBuff" << QRect(2, 36, 294, 160) << "";
-        QTest::newRow("MakeBtn") << "MakeBtn" << QRect(102, 7, 49, 21) << "> 付加";
-        QTest::newRow("PasteBtn") << "PasteBtn" << QRect(153, 7, 49, 21) << "▽張付";
-        QTest::newRow("ConfigBtn") << "ConfigBtn" << QRect(247, 7, 49, 21) << "設定";
-    }
-
-    void controlsAtStartUp()
-    {
-        QFETCH(QString, name);
-        QFETCH(QRect, rect);
-        QFETCH(QString, caption);
-        QWidget* w = control(name);
-        QCOMPARE(onPanel(w).topLeft(), rect.topLeft());
-        if (rect.isValid())
-            QCOMPARE(w->size(), rect.size());
-        QCOMPARE(w->font().pixelSize(), 12);
-        if (auto* button = qobject_cast<ToolButton*>(w)) {
-            QCOMPARE(button->caption(), caption);
-            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
-        } else if (auto* label = qobject_cast<QLabel*>(w); label && !caption.isEmpty()) {
-            QCOMPARE(label->text(), caption);
-        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            QCOMPARE(edit->text(), caption);
-        }
-    }
-
-    void windowAtStartUp()
+    void startUp()
     {
         QCOMPARE(MainForm->geometry(), QRect(201, 110, 300, 200));
         QVERIFY(MainForm->windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY(!(MainForm->windowFlags() & Qt::WindowStaysOnTopHint));
-        QCOMPARE(MainForm->windowTitle(), "Navrik");
         QCOMPARE(MainForm->MainPanel->geometry(), QRect(0, 0, 300, 200));
-        QCOMPARE(MainForm->MainPanel->frameWidth(), 1);
-        // The buffer's columns line up: every half-width character has one advance and a
-        // full-width one has two.
+        const std::pair<QWidget*, QRect> controls[] = {
+            {MainForm->IconImg, {2, 2, 32, 32}},      {MainForm->FlagEdit, {40, 15, 57, 19}},
+            {MainForm->MailBuff, {2, 36, 294, 160}},  {MainForm->MakeBtn, {102, 7, 49, 21}},
+            {MainForm->PasteBtn, {153, 7, 49, 21}},   {MainForm->ConfigBtn, {247, 7, 49, 21}}};
+        for (const auto& [w, rect] : controls)
+            QCOMPARE(onPanel(w), rect);
+        QCOMPARE(onPanel(MainForm->Label1).topLeft(), QPoint(40, 3));
+        // The buffer's columns line up: a half-width character has one advance, a full-width one two.
         const QFontMetrics metrics(MainForm->MailBuff->font());
         QCOMPARE(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
         QCOMPARE(metrics.horizontalAdvance(u'あ'), 2 * metrics.horizontalAdvance('W'));
-        QVERIFY(MainForm->MailBuff->toPlainText().isEmpty());
-        QVERIFY(!MainForm->PopupTimer->isActive());
-        QCOMPARE(MainForm->PopupTimer->interval(), 800);
-        QVERIFY(!ConfigForm->isVisible());
     }
 
     void focusAndTabOrder()
@@ -118,111 +82,53 @@ private slots:
         QCOMPARE(MainForm->MailBuff->toPlainText(), "\t");
     }
 
-    void popupMenu()
-    {
-        const QList<QAction*> items = MainForm->MainPopup->actions();
-        const QStringList captions{"引用符の付加", "", "簡易エディタ不要", "オプション設定",
-                                   "最上面に配置", "", "アイコン化", "終了"};
-        QCOMPARE(items.size(), captions.size());
-        for (int i = 0; i < items.size(); ++i) {
-            QCOMPARE(items[i]->isSeparator(), captions[i].isEmpty());
-            QCOMPARE(items[i]->text(), captions[i]);
-            QCOMPARE(items[i]->isCheckable(), i == 2 || i == 4);
-            QVERIFY(!items[i]->isChecked());
-        }
-        QCOMPARE(items[2], MainForm->AutoPaste);
-        QCOMPARE(items[4], MainForm->StayOnTop);
-        QCOMPARE(MainForm->Exit1->shortcut().toString(QKeySequence::NativeText), "Alt+F4");
-        QVERIFY(MainForm->Exit1->isShortcutVisibleInContextMenu());
-    }
-
-    // Icon mode and back, both before the window is first shown and while it is shown.
-    void iconModeAndBack_data()
-    {
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("hidden") << false;
-        QTest::newRow("shown") << true;
-    }
-
+    // Icon mode keeps the window's place and the panel behind the icon as it was; back in
+    // window mode everything is where it was. Before the window is first shown and while shown.
     void iconModeAndBack()
     {
-        QFETCH(bool, shown);
-        if (shown) {
-            MainForm->show();
-            QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        }
-        const QList<QRect> windowMode = layout();
-        MainForm->FormRedraw(true);
-        QCOMPARE(MainForm->size(), QSize(32, 32));
-        QCOMPARE(MainForm->pos(), QPoint(201, 110));
-        QCOMPARE(MainForm->MainPanel->frameWidth(), 0);
-        QCOMPARE(MainForm->IconImg->mapTo(MainForm, QPoint(0, 0)), QPoint(0, 0));
-        QCOMPARE(MainForm->MainPanel->size(), QSize(300, 200));
-        QCOMPARE(MainForm->MailBuff->size(), QSize(294, 160));
-        QVERIFY(MainForm->AutoPaste->isChecked());
-        MainForm->FormRedraw(true);
-        QCOMPARE(MainForm->size(), QSize(32, 32));
-        MainForm->FormRedraw(false);
-        QCOMPARE(layout(), windowMode);
-        QVERIFY(!MainForm->AutoPaste->isChecked());
-    }
-
-    void sizeFromDialog_data()
-    {
-        QTest::addColumn<bool>("fromIcon");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QSize>("buffer");
-        for (bool fromIcon : {false, true}) {
-            const char* mode = fromIcon ? "icon" : "window";
-            QTest::addRow("%s 600x400", mode) << fromIcon << QSize(600, 400) << QSize(594, 360);
-            QTest::addRow("%s 450x250", mode) << fromIcon << QSize(450, 250) << QSize(444, 210);
-            QTest::addRow("%s 300x200", mode) << fromIcon << QSize(300, 200) << QSize(294, 160);
-        }
-    }
-
-    void sizeFromDialog()
-    {
-        QFETCH(bool, fromIcon);
-        QFETCH(QSize, size);
-        QFETCH(QSize, buffer);
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        if (fromIcon)
+        for (bool shown : {false, true}) {
+            if (shown) {
+                MainForm->show();
+                QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+            }
+            const QList<QRect> windowMode = layout();
             MainForm->FormRedraw(true);
-        ConfigForm->FormX->setValue(size.width());
-        ConfigForm->FormY->setValue(size.height());
-        MainForm->FormRedraw(false);
-        QCOMPARE(MainForm->size(), size);
-        QCOMPARE(MainForm->MainPanel->geometry(), QRect(QPoint(0, 0), size));
-        QCOMPARE(MainForm->MailBuff->size(), buffer);
-        QCOMPARE(onPanel(MainForm->MailBuff).topLeft(), QPoint(2, 36));
-        QCOMPARE(onPanel(MainForm->ConfigBtn), QRect(247, 7, 49, 21)); // buttons stay put
+            QCOMPARE(MainForm->geometry(), QRect(201, 110, 32, 32));
+            QCOMPARE(MainForm->IconImg->mapTo(MainForm, QPoint(0, 0)), QPoint(0, 0));
+            QCOMPARE(MainForm->MainPanel->size(), QSize(300, 200));
+            QVERIFY(MainForm->AutoPaste->isChecked());
+            MainForm->FormRedraw(false);
+            QCOMPARE(layout(), windowMode);
+            QVERIFY(!MainForm->AutoPaste->isChecked());
+        }
     }
 
-    void widthOnlyChangeResizesOnce()
+    // Window mode takes the dialog's size, resizing only for a side that changed; the panel
+    // and the buffer follow, the buttons stay put.
+    void resizeRule()
     {
         MainForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        int resizes = 0;
-        struct Counter : QObject {
-            int* n;
-            bool eventFilter(QObject*, QEvent* e) override { *n += e->type() == QEvent::Resize; return false; }
-        } counter;
-        counter.n = &resizes;
-        MainForm->installEventFilter(&counter);
-        ConfigForm->FormX->setValue(500);
-        MainForm->FormRedraw(false);
-        QCOMPARE(resizes, 1);
-        QCOMPARE(MainForm->MailBuff->size(), QSize(494, 160));
-        QCOMPARE(MainForm->MainPanel->size(), QSize(500, 200));
-    }
-
-    // A stored size may have a side of 32 in window mode: the resize rule then leaves
-    // the panel and the buffer as they were.
-    void sideOf32LeavesPanelAndBuffer()
-    {
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        const struct {
+            bool fromIcon;
+            QSize size, buffer;
+            int resizes;
+        } runs[] = {{false, {500, 200}, {494, 160}, 1}, {false, {500, 250}, {494, 210}, 1},
+                    {false, {600, 400}, {594, 360}, 2}, {false, {600, 400}, {594, 360}, 0},
+                    {true, {450, 250}, {444, 210}, 2},  {true, {300, 200}, {294, 160}, 2}};
+        for (const auto& run : runs) {
+            if (run.fromIcon)
+                MainForm->FormRedraw(true);
+            ResizeCounter counter;
+            MainForm->installEventFilter(&counter);
+            setDialogSize(run.size);
+            MainForm->FormRedraw(false);
+            QCOMPARE(counter.count, run.resizes);
+            QCOMPARE(MainForm->MainPanel->geometry(), QRect(QPoint(0, 0), run.size));
+            QCOMPARE(onPanel(MainForm->MailBuff), QRect(QPoint(2, 36), run.buffer));
+            QCOMPARE(onPanel(MainForm->ConfigBtn), QRect(247, 7, 49, 21));
+        }
+        // A stored size may have a side of 32 in window mode: the panel and the buffer stay.
         for (QSize size : {QSize(32, 300), QSize(450, 32)}) {
             MainForm->resize(size);
             QCOMPARE(MainForm->MainPanel->size(), QSize(300, 200));
