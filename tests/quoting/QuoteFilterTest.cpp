@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +26,8 @@ struct FilterRun {
 FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {})
 {
     static int count = 0;
-    const auto dir = std::filesystem::path(testing::TempDir()) / ("navrik-quote-" + std::to_string(++count));
+    const auto dir = std::filesystem::path(testing::TempDir())
+        / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const auto write = [&](const char* name, const std::string& bytes) { std::ofstream(dir / name) << bytes; };
