@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
 #include <fstream>
@@ -39,7 +41,8 @@ protected:
         EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), entries) << "temporary file left";
     }
 
-    const fs::path m_dir = fs::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
+    const fs::path m_dir = fs::path(testing::TempDir())
+        / (std::to_string(getpid()) + testing::UnitTest::GetInstance()->current_test_info()->name());
     const fs::path m_file = m_dir / "tolvane.ini";
     const SettingsFile m_settings{m_file};
 };
