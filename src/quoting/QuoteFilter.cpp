@@ -3,16 +3,48 @@
 #include "app/Error.h"
 #include "quoting/QuoteStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <array>
+#include <future>
+#include <memory>
 
 namespace navrik {
 
 namespace {
 
 constexpr std::size_t kChunkSize = 1 << 20;
-constexpr std::size_t kFlushSize = 1 << 20;
+constexpr std::size_t kChunksInFlight = 4;
+
+// The length of the complete lines at the start of data: up to and including the last line
+// break, except that a CR at the very end may still be the first half of a CR LF.
+std::size_t completeLinesLength(std::string_view data)
+{
+    std::size_t end = data.size();
+    while (end > 0) {
+        const std::size_t lf = data.substr(0, end).rfind('\n');
+        const std::size_t cr = data.substr(0, end).rfind('\r');
+        const std::size_t last = lf == data.npos ? cr : cr == data.npos ? lf : std::max(lf, cr);
+        if (last == data.npos)
+            return 0;
+        if (data[last] == '\r' && last + 1 == data.size()) {
+            end = last;
+            continue;
+        }
+        return last + 1;
+    }
+    return 0;
+}
+
+// The break that ends data, which ends with a complete line.
+std::string_view lastEnding(std::string_view data)
+{
+    if (data.ends_with("\r\n"))
+        return "\r\n";
+    return data.ends_with('\r') ? "\r" : "\n";
+}
 
 int parseWidth(const std::string& text)
 {
@@ -94,32 +126,62 @@ std::string quoteFilterUsage()
 
 void runQuoteFilter(std::FILE* in, std::FILE* out, const QuoteOptions& options)
 {
-    QuoteStream stream(options.mark, lineBudget(options));
-    std::string input(kChunkSize, '\0');
-    std::size_t held = 0; // bytes at the start of input not yet quoted
-    std::string output;
-    output.reserve(kFlushSize + kChunkSize + kChunkSize / 4);
+    // The text is cut into chunks of whole lines, quoted on worker threads, and written in
+    // input order. A chunk starts at the start of a line, so it quotes alone once it knows
+    // the break of the line before it. The chunks' buffers are reused round the ring, so
+    // memory holds a few chunks and the longest line, and is not touched afresh each time.
+    struct Chunk {
+        std::unique_ptr<char[]> buffer; // not zeroed: every byte used is read into it first
+        std::size_t capacity = 0;
+        std::string_view text;
+        std::string quoted;
+        std::future<void> done;
+    };
+    std::array<Chunk, kChunksInFlight> ring;
+    const std::int64_t budget = lineBudget(options);
+    std::string rest; // the start of a line whose break has not been read yet
+    std::string_view previousEnding = "\n";
+    std::size_t next = 0;
+    const auto finish = [&](Chunk& chunk) {
+        if (!chunk.done.valid())
+            return;
+        chunk.done.get();
+        write(out, chunk.quoted);
+    };
     for (bool endOfText = false; !endOfText;) {
-        // A line longer than the buffer makes it grow; it never holds more than that line
-        // and one chunk.
-        if (input.size() - held < kChunkSize)
-            input.resize(held + kChunkSize);
+        Chunk& chunk = ring[next];
+        finish(chunk);
+        if (chunk.capacity < rest.size() + kChunkSize) {
+            chunk.capacity = rest.size() + kChunkSize;
+            chunk.buffer.reset(new char[chunk.capacity]);
+        }
+        std::copy(rest.begin(), rest.end(), chunk.buffer.get());
         errno = 0;
-        const std::size_t got = std::fread(input.data() + held, 1, input.size() - held, in);
-        if (got < input.size() - held) {
+        const std::size_t got = std::fread(chunk.buffer.get() + rest.size(), 1, kChunkSize, in);
+        if (got < kChunkSize) {
             if (std::ferror(in))
                 throw Error("cannot read the input: " + systemError());
             endOfText = true;
         }
-        held += got;
-        const std::size_t used = stream.quote(std::string_view(input.data(), held), output, endOfText);
-        std::memmove(input.data(), input.data() + used, held - used);
-        held -= used;
-        if (output.size() >= kFlushSize || endOfText) {
-            write(out, output);
-            output.clear();
-        }
+        const std::string_view text(chunk.buffer.get(), rest.size() + got);
+        const std::size_t complete = endOfText ? text.size() : completeLinesLength(text);
+        rest.assign(text.substr(complete));
+        if (complete == 0 && !endOfText)
+            continue; // a line longer than a chunk: read on
+        chunk.text = text.substr(0, complete);
+        // Every chunk is quoted to its end: it ends with a complete line (a CR at its end is
+        // known to be a lone one) or it is the end of the text.
+        chunk.done = std::async(std::launch::async, [&chunk, &options, budget, previousEnding] {
+            chunk.quoted.clear();
+            chunk.quoted.reserve(chunk.text.size() + chunk.text.size() / 4 + options.mark.size() + 16);
+            QuoteStream(options.mark, budget, previousEnding).quote(chunk.text, chunk.quoted, true);
+        });
+        if (!endOfText)
+            previousEnding = lastEnding(chunk.text);
+        next = (next + 1) % ring.size();
     }
+    for (std::size_t i = 0; i < ring.size(); ++i)
+        finish(ring[(next + i) % ring.size()]);
     errno = 0;
     if (std::fflush(out) != 0)
         throw Error("cannot write the output: " + systemError());

@@ -26,8 +26,9 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
 // The text shown by --help.
 std::string quoteFilterUsage();
 
-// Quotes everything read from in onto out, a chunk at a time, holding at most one line and one
-// chunk of input in memory. Throws navrik::Error when reading or writing fails.
+// Quotes everything read from in onto out, a chunk of whole lines at a time, on worker threads,
+// holding a few chunks and the longest line in memory. Throws navrik::Error when reading or
+// writing fails.
 void runQuoteFilter(std::FILE* in, std::FILE* out, const QuoteOptions& options);
 
 } // namespace navrik

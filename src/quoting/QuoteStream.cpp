@@ -22,10 +22,10 @@ std::size_t findByte(std::string_view data, std::size_t from, char c)
 
 } // namespace
 
-QuoteStream::QuoteStream(std::string mark, std::int64_t budget)
+QuoteStream::QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding)
     : m_mark(std::move(mark))
     , m_budget(budget)
-    , m_previousEnding(kLf)
+    , m_previousEnding(previousEnding == kCrLf ? kCrLf : previousEnding == kCr ? kCr : kLf)
 {
 }
 

@@ -18,7 +18,9 @@ namespace navrik {
 // pass and with memory for one line only.
 class QuoteStream {
 public:
-    QuoteStream(std::string mark, std::int64_t budget);
+    // previousEnding: the break of the line before the text, when the text is the rest of a
+    // longer one that was cut after a complete line ("\r\n", "\n" or "\r").
+    QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding = "\n");
 
     // Quotes every complete line at the start of data, appending to out, and returns the number
     // of bytes of data it used; the caller hands the rest back with more data. A line is complete

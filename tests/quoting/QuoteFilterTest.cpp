@@ -74,9 +74,12 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
 TEST(QuoteFilter, keepsEveryBreakAcrossReadChunks)
 {
     EXPECT_EQ(runFilter("-w 4", "ab\r\n\ncd\ref\r\nxyz\xFF").out, "> ab\r\n> \n> cd\r> ef\r\n> xy\r\n> z\xFF");
-    // A CR LF whose CR ends the first megabyte read is still one break.
+    // A CR LF whose CR ends the first read (1 MB) is still one break, and a line longer than a
+    // read comes out whole.
     const std::string longLine((1 << 20) - 1, 'a');
-    EXPECT_TRUE(runFilter("-W", longLine + "\r\nb").out == "> " + longLine + "\r\n> b");
+    const std::string longerLine(5 << 20, 'b');
+    EXPECT_TRUE(runFilter("-W", longLine + "\r\n" + longerLine + "\r\nc").out
+                == "> " + longLine + "\r\n> " + longerLine + "\r\n> c");
 }
 
 // A bad option, a directory as input, and a reader that goes away (reported, not left to SIGPIPE).
