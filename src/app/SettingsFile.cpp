@@ -1,5 +1,7 @@
 #include "app/SettingsFile.h"
 
+#include "app/IntegerText.h"
+
 #include "app/Error.h"
 
 #include <cerrno>
@@ -156,52 +158,6 @@ std::string withKey(std::string_view text, std::string_view section, std::string
         out.append(kLineBreak);
     }
     return out;
-}
-
-// Only decimal with an optional sign or "$" with hexadecimal digits, in 32 bits.
-std::optional<std::int32_t> parseNumber(std::string_view text)
-{
-    if (text.starts_with('$')) {
-        text.remove_prefix(1);
-        if (text.empty())
-            return std::nullopt;
-        std::uint64_t bits = 0;
-        for (char c : text) {
-            int digit;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                return std::nullopt;
-            bits = bits * 16 + std::uint64_t(digit);
-            if (bits > 0xFFFFFFFFu)
-                return std::nullopt;
-        }
-        return std::int32_t(std::uint32_t(bits));
-    }
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty())
-        return std::nullopt;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 2147483648LL)
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value > 2147483647LL)
-        return std::nullopt;
-    return std::int32_t(value);
 }
 
 // ---- File access --------------------------------------------------------------------------
@@ -402,7 +358,7 @@ std::int32_t SettingsFile::ReadNumber(std::string_view section, std::string_view
     std::string text = ReadText(section, key, {});
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         text.replace(0, 2, "$");
-    return parseNumber(text).value_or(defaultValue);
+    return readInt32(text).value_or(defaultValue);
 }
 
 void SettingsFile::WriteNumber(std::string_view section, std::string_view key,
