@@ -61,28 +61,29 @@ private slots:
     }
 
     // With auto paste on the quote command first replaces the buffer with the clipboard's text;
-    // an empty clipboard leaves an empty buffer.
+    // an empty clipboard leaves an empty buffer. Line adjustment off breaks no line.
     void autoPasteReplacesTheBuffer()
     {
         ConfigForm->AutoPaste->setChecked(true);
-        QGuiApplication::clipboard()->setText("new\r\n\r\nlines\r\n");
+        const QString line(70, 'x');
+        QGuiApplication::clipboard()->setText(line + "\r\n\r\n" + line + "\r\n");
         MainForm->MakeBtnClick(MainForm->MakeBtn);
-        QCOMPARE(bufferText(), "> new\n> \n> lines\n");
+        QCOMPARE(bufferText(), "> " + line + "\n> \n> " + line + "\n");
         QGuiApplication::clipboard()->clear();
         MainForm->MakeBtnClick(MainForm->MakeBtn);
         QCOMPARE(bufferText(), "");
     }
 
-    // With line adjustment on the budget is the dialog's value less the mark's columns; a line
-    // breaks between characters, never inside a surrogate pair.
+    // With line adjustment on the budget is the dialog's value less the mark's columns (not its
+    // bytes): 18 here, filled exactly; a line breaks between characters.
     void adjustedLinesBreakBetweenCharacters()
     {
         ConfigForm->AutoLines->setChecked(true);
         ConfigForm->LineCount->setValue(20);
         MainForm->FlagEdit->setText("＞");
-        QGuiApplication::clipboard()->setText("aあいうえおかきく😀けこｶﾞ\r\nend\r\n");
+        QGuiApplication::clipboard()->setText("abあいうえおかきくｶ😀けこﾞ\r\nend\r\n");
         MainForm->IconImgDblClick(MainForm->K1);
-        QCOMPARE(bufferText(), "＞aあいうえおかきく\n＞😀けこｶﾞ\n＞end\n");
+        QCOMPARE(bufferText(), "＞abあいうえおかきく\n＞ｶ😀けこﾞ\n＞end\n");
     }
 
     // Quoting twice quotes the quoted text; the user's undo then does not bring back a text
