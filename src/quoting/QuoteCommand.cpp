@@ -31,7 +31,7 @@ std::string quoteText(std::string_view text, std::string_view mark, std::int64_t
 {
     std::string out;
     out.reserve(text.size() + text.size() / 8 + mark.size() + 16);
-    QuoteStream(std::string(mark), budget).quote(text, out, true);
+    QuoteStream(std::string(mark), budget).quote(text, out);
     return out;
 }
 

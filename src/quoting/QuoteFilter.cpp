@@ -174,7 +174,7 @@ void runQuoteFilter(std::FILE* in, std::FILE* out, const QuoteOptions& options)
         chunk.done = std::async(std::launch::async, [&chunk, &options, budget, previousEnding] {
             chunk.quoted.clear();
             chunk.quoted.reserve(chunk.text.size() + chunk.text.size() / 4 + options.mark.size() + 16);
-            QuoteStream(options.mark, budget, previousEnding).quote(chunk.text, chunk.quoted, true);
+            QuoteStream(options.mark, budget, previousEnding).quote(chunk.text, chunk.quoted);
         });
         if (!endOfText)
             previousEnding = lastEnding(chunk.text);

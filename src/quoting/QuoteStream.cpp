@@ -29,36 +29,30 @@ QuoteStream::QuoteStream(std::string mark, std::int64_t budget, std::string_view
 {
 }
 
-std::size_t QuoteStream::quote(std::string_view data, std::string& out, bool endOfText)
+void QuoteStream::quote(std::string_view text, std::string& out)
 {
-    const std::size_t size = data.size();
+    const std::size_t size = text.size();
     std::size_t pos = 0;
     // The next LF and the next CR are looked up only once passed, so text that uses just
     // one kind of break is not searched again and again for the other.
-    std::size_t nextLf = findByte(data, 0, '\n');
-    std::size_t nextCr = findByte(data, 0, '\r');
+    std::size_t nextLf = findByte(text, 0, '\n');
+    std::size_t nextCr = findByte(text, 0, '\r');
     while (pos < size) {
         if (nextLf < pos)
-            nextLf = findByte(data, pos, '\n');
+            nextLf = findByte(text, pos, '\n');
         if (nextCr < pos)
-            nextCr = findByte(data, pos, '\r');
+            nextCr = findByte(text, pos, '\r');
         const std::size_t end = nextLf < nextCr ? nextLf : nextCr;
         if (end == size) {
-            if (!endOfText)
-                break;
-            quoteLine(data.substr(pos), {}, out);
-            return size;
+            quoteLine(text.substr(pos), {}, out);
+            return;
         }
         std::string_view ending = kLf;
-        if (data[end] == '\r') {
-            if (end + 1 == size && !endOfText)
-                break;
-            ending = end + 1 < size && data[end + 1] == '\n' ? kCrLf : kCr;
-        }
-        quoteLine(data.substr(pos, end - pos), ending, out);
+        if (text[end] == '\r')
+            ending = end + 1 < size && text[end + 1] == '\n' ? kCrLf : kCr;
+        quoteLine(text.substr(pos, end - pos), ending, out);
         pos = end + ending.size();
     }
-    return pos;
 }
 
 void QuoteStream::quoteLine(std::string_view content, std::string_view ending, std::string& out)

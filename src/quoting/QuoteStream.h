@@ -7,7 +7,7 @@
 
 namespace navrik {
 
-// Quotes text a line at a time as it arrives: the mark goes in front of every line, and a line
+// Quotes text a line at a time: the mark goes in front of every line, and a line
 // wider than the budget is broken into pieces, each as wide as the budget allows (see
 // splitLength). Every line keeps its own break (CR LF, LF or CR) byte for byte; each piece but
 // the last of a broken line gets that same break, and the pieces of a last line without a break
@@ -15,18 +15,16 @@ namespace navrik {
 // break is not a line and gets no mark.
 //
 // The result is exactly what the quote command's line-by-line rewrite of the buffer gives, in one
-// pass and with memory for one line only.
+// pass.
 class QuoteStream {
 public:
     // previousEnding: the break of the line before the text, when the text is the rest of a
     // longer one that was cut after a complete line ("\r\n", "\n" or "\r").
     QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding = "\n");
 
-    // Quotes every complete line at the start of data, appending to out, and returns the number
-    // of bytes of data it used; the caller hands the rest back with more data. A line is complete
-    // once its break is in data; a CR at the very end is complete only at the end of the text,
-    // since an LF may follow. With endOfText set everything is used, the last line too.
-    std::size_t quote(std::string_view data, std::string& out, bool endOfText);
+    // Quotes every line of text, which ends at the end of a line (a CR at its end is a break
+    // of its own) or at the end of the whole text, appending to out.
+    void quote(std::string_view text, std::string& out);
 
 private:
     void quoteLine(std::string_view content, std::string_view ending, std::string& out);
