@@ -1,8 +1,7 @@
 #include "app/SettingsFile.h"
 
-#include "app/IntegerText.h"
-
 #include "app/Error.h"
+#include "app/IntegerText.h"
 
 #include <cerrno>
 #include <fcntl.h>
