@@ -11,10 +11,10 @@
 // events the run leaves behind (the buffer's repaint when it is shown again).
 #include "app/Forms.h"
 #include "app/Startup.h"
-#include "mainwindow/TMainForm.h"
-#include "mainwindow/ToolButton.h"
-#include "quoting/QuoteCommand.h"
-#include "settings/TConfigForm.h"
+#include "gui/mainwindow/TMainForm.h"
+#include "gui/mainwindow/ToolButton.h"
+#include "core/QuoteCommand.h"
+#include "gui/settings/TConfigForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -107,11 +107,11 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     const std::map<QString, std::function<void()>> paths = {
-        {"paste", [] { MainForm->PasteBtnClick(MainForm->PasteBtn); }},
-        {"icon", [] { MainForm->IconImgDblClick(MainForm->K1); }},
+        {"paste", [] { MainForm->PasteBtnClick(); }},
+        {"icon", [] { MainForm->IconImgDblClick(); }},
         {"window", [] {
-             MainForm->PasteBtnClick(MainForm->PasteBtn);
-             MainForm->MakeBtnClick(MainForm->MakeBtn);
+             MainForm->PasteBtnClick();
+             MainForm->MakeBtnClick();
          }},
     };
     const std::vector<QString> order = {"paste", "icon", "window"};

@@ -1,13 +1,12 @@
 // navrik-quote: the quoting filter for terminals and editors. Reads text on standard input and
 // writes it quoted on standard output, with Navrik's saved quote mark and line adjustment unless
 // options say otherwise.
-#include "app/Cp932.h"
-#include "app/Error.h"
-#include "app/SettingsFile.h"
-#include "app/SettingsKeys.h"
-#include "quoting/QuoteFilter.h"
+#include "cli/QuoteFilter.h"
+#include "codec/Cp932.h"
+#include "core/Error.h"
+#include "core/Settings.h"
+#include "core/SettingsFile.h"
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -15,18 +14,16 @@
 namespace {
 
 // The quoting defaults saved by Navrik in its settings file, with the characters-per-line
-// value kept in the settings dialog's range of 20 to 120. No file, or one that cannot be
-// read, gives "> ", off and 70.
+// value kept in the settings dialog's range. No file, or one that cannot be read, gives the
+// settings' defaults: "> ", off and 70.
 navrik::QuoteOptions readQuoteDefaults()
 {
+    const navrik::Settings settings = navrik::loadSettings(navrik::SettingsFile()).clamped();
     navrik::QuoteOptions options;
-    const navrik::SettingsFile file;
-    const auto section = navrik::kSettingsSection;
     // The default mark is plain ASCII, the same bytes in code page 932 and in UTF-8.
-    options.mark = navrik::cp932ToUtf8(file.ReadText(section, navrik::kKeyString.name, options.mark));
-    options.adjustLines = file.ReadFlag(section, navrik::kKeyAutoLines.name, false);
-    options.charactersPerLine = std::clamp(
-        file.ReadNumber(section, navrik::kKeyCharcters.name, options.charactersPerLine), 20, 120);
+    options.mark = navrik::cp932ToUtf8(settings.mark);
+    options.adjustLines = settings.autoLines;
+    options.charactersPerLine = settings.charcters;
     return options;
 }
 

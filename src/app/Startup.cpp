@@ -1,9 +1,10 @@
 #include "app/Startup.h"
 
-#include "app/ErrorBox.h"
 #include "app/Forms.h"
-#include "mainwindow/TMainForm.h"
-#include "settings/TConfigForm.h"
+#include "gui/ErrorBox.h"
+#include "gui/SettingsModel.h"
+#include "gui/mainwindow/TMainForm.h"
+#include "gui/settings/TConfigForm.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,6 +13,13 @@
 #include <cstdlib>
 
 namespace navrik {
+
+namespace {
+
+// The settings both windows share; made before them and destroyed after them.
+SettingsModel* s_settings = nullptr;
+
+} // namespace
 
 void preferX11OnWayland()
 {
@@ -33,10 +41,12 @@ void createWindows(QApplication& app)
         QCoreApplication::exit(0);
     });
 
-    MainForm = new TMainForm;
-    guarded([] { MainForm->FormCreate(MainForm); });
-    ConfigForm = new TConfigForm;
-    guarded([] { ConfigForm->FormCreate(ConfigForm); });
+    s_settings = new SettingsModel;
+    MainForm = new TMainForm(s_settings);
+    guarded([] { MainForm->FormCreate(); });
+    ConfigForm = new TConfigForm(s_settings);
+    MainForm->setSettingsDialog(ConfigForm);
+    guarded([] { ConfigForm->FormCreate(); });
 }
 
 int runEventLoop(QApplication& app)
@@ -58,6 +68,8 @@ void destroyWindows()
     ConfigForm = nullptr;
     delete MainForm;
     MainForm = nullptr;
+    delete s_settings;
+    s_settings = nullptr;
 }
 
 } // namespace navrik

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace navrik {
+
+class LineModel;
+
+// The quoting options as the quote command reads them each time it runs.
+struct QuoteOptions {
+    std::string mark = "> ";    // quote mark, any text, empty included
+    bool autoPaste = false;     // paste the clipboard into the buffer first
+    bool adjustLines = false;   // break lines wider than charactersPerLine
+    int charactersPerLine = 70; // columns of a quoted line, quote mark included
+};
+
+// The budget of a run without line adjustment: no line is ever broken, whatever its length.
+inline constexpr std::int64_t kUnlimitedLineBudget = std::numeric_limits<std::int64_t>::max();
+
+// The columns of a buffer line that may follow the quote mark on one output line: the
+// characters-per-line value minus the mark's width with line adjustment on (it may be 0 or
+// less; each output line then holds one character), kUnlimitedLineBudget with it off.
+std::int64_t lineBudget(const QuoteOptions& options);
+
+// The text with the mark in front of every line and each line wider than the budget broken into
+// pieces (see QuoteStream), worked out in one pass.
+std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget);
+
+// Called with true when the quote command starts its work and with false when it is done (also
+// when it fails), so a window can show the busy pointer meanwhile.
+using BusyPointer = std::function<void(bool busy)>;
+
+// The paste command: clear the buffer, then paste the clipboard's text into it.
+void pasteCommand(LineModel& buffer);
+
+// The quote command: hide the buffer, busy pointer on, the paste command if auto paste is on,
+// the budget, every line quoted (in one rewrite of the whole text, which gives what rewriting the
+// buffer line by line would), show the buffer, busy pointer off, select all, copy. Should anything throw, the buffer
+// is shown again and the busy pointer taken off before the error goes on.
+void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy = {});
+
+// The paste-and-quote command: the paste command, then the quote command. With auto paste on the
+// quote command's own paste is the only one: a first paste would be replaced unseen.
+void pasteAndQuoteCommand(LineModel& buffer, const QuoteOptions& options,
+                          const BusyPointer& busy = {});
+
+} // namespace navrik

@@ -1,0 +1,39 @@
+#include "core/QuoteStream.h"
+
+#include "core/LineBreak.h"
+#include "core/TextWidth.h"
+
+#include <utility>
+
+namespace navrik {
+
+QuoteStream::QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding)
+    : m_mark(std::move(mark))
+    , m_budget(budget)
+    , m_previousEnding(lastingBreak(previousEnding))
+{
+}
+
+void QuoteStream::quote(std::string_view text, std::string& out)
+{
+    LineSplitter lines(text);
+    for (TextLine line; lines.next(line);)
+        quoteLine(line.content, line.ending, out);
+}
+
+void QuoteStream::quoteLine(std::string_view content, std::string_view ending, std::string& out)
+{
+    const std::string_view pieceEnding = ending.empty() ? m_previousEnding : ending;
+    for (;;) {
+        const std::size_t head = splitLength(content, m_budget);
+        if (head == content.size())
+            break;
+        out.append(m_mark).append(content.substr(0, head)).append(pieceEnding);
+        content.remove_prefix(head);
+    }
+    out.append(m_mark).append(content).append(ending);
+    if (!ending.empty())
+        m_previousEnding = ending;
+}
+
+} // namespace navrik

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/ConfigLocation.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace navrik {
+
+// Reads and writes single keys of the settings file, an INI file of "[section]" headers and
+// "key=value" lines. The object holds only the path: making it touches no file, and every
+// operation opens, reads or replaces the file itself, so nothing is cached between calls.
+//
+// Values are raw bytes (the quote mark is stored in code page 932; the caller converts it).
+// Section and key names match without regard to ASCII letter case; the first matching section
+// and, within it, the first matching key are the ones read and written.
+//
+// Reads never fail: a missing or unreadable file, section or key gives the default.
+// Writes replace the whole file atomically and throw navrik::Error("tolvane.ini に書き込めません")
+// when the file can't be written, leaving the previous file as it was.
+class SettingsFile {
+public:
+    explicit SettingsFile(std::filesystem::path path = settingsFilePath());
+
+    const std::filesystem::path& path() const { return m_path; }
+
+    // The value with blanks and tabs trimmed and one pair of matching double quotes or
+    // apostrophes around it dropped, at most kMaxTextLength bytes; the default, unchanged,
+    // when the file, the section or the key is missing or the file can't be read.
+    std::string ReadText(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+    // Stores "key=value" with the value byte for byte; an existing line is replaced where it
+    // stands, a new key follows the last key line of its section, a new section goes at the
+    // end of the file. Every other line is kept byte for byte, line endings included.
+    void WriteText(std::string_view section, std::string_view key, std::string_view value) const;
+
+    // Decimal with an optional sign, or "$" / "0x" hexadecimal read as a 32-bit pattern;
+    // anything else (a blank inside, a trailing letter, too large a value) gives the default.
+    std::int32_t ReadNumber(std::string_view section, std::string_view key,
+                            std::int32_t defaultValue) const;
+    void WriteNumber(std::string_view section, std::string_view key, std::int32_t value) const;
+
+    // On when the stored number is not 0; a value that isn't a number gives the default.
+    bool ReadFlag(std::string_view section, std::string_view key, bool defaultValue) const;
+    // Stores "1" or "0".
+    void WriteFlag(std::string_view section, std::string_view key, bool value) const;
+
+    static constexpr std::size_t kMaxTextLength = 1023;
+
+private:
+    [[noreturn]] void failWrite() const;
+
+    std::filesystem::path m_path;
+};
+
+} // namespace navrik

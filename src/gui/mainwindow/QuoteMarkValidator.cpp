@@ -1,0 +1,8 @@
+#include "gui/mainwindow/QuoteMarkValidator.h"
+
+#include "codec/Cp932.h"
+
+QValidator::State QuoteMarkValidator::validate(QString& input, int&) const
+{
+    return navrik::representableInCp932(input.toStdString()) ? Acceptable : Invalid;
+}

@@ -1,0 +1,547 @@
+#include "gui/mainwindow/TMainForm.h"
+
+#include "codec/Cp932.h"
+#include "core/QuoteCommand.h"
+#include "core/SettingsFile.h"
+#include "gui/BufferLineModel.h"
+#include "gui/ErrorBox.h"
+#include "gui/Fonts.h"
+#include "gui/Handlers.h"
+#include "gui/SettingsModel.h"
+#include "gui/ShowModal.h"
+#include "gui/SystemColors.h"
+#include "gui/mainwindow/QuoteMarkValidator.h"
+#include "gui/mainwindow/ToolButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFrame>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QTimer>
+
+using navrik::SystemColor;
+
+namespace {
+
+constexpr int kIconSize = 32;
+
+void setColor(QWidget* widget, QPalette::ColorRole role, SystemColor color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, navrik::systemColor(color));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+TMainForm::TMainForm(navrik::SettingsModel* settings)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_settings(settings)
+{
+    setWindowTitle(QStringLiteral("Navrik"));
+    setFont(navrik::proportionalGothicFont());
+    setColor(this, QPalette::WindowText, SystemColor::WindowText);
+    buildControls();
+    buildPopupMenu();
+    bindEvents();
+    setGeometry(201, 110, 300, 200);
+    FormResize();
+}
+
+TMainForm::~TMainForm() = default;
+
+// ---- Controls ----------------------------------------------------------------------------
+
+void TMainForm::buildControls()
+{
+    MainPanel = new QFrame(this);
+    MainPanel->setGeometry(0, 0, 300, 200);
+    MainPanel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    MainPanel->setLineWidth(1);
+    MainPanel->setAutoFillBackground(true);
+    setColor(MainPanel, QPalette::Window, SystemColor::AppWorkspace);
+    setColor(MainPanel, QPalette::WindowText, SystemColor::WindowText);
+
+    m_panelClient = new QWidget(MainPanel);
+    fitPanelClient();
+
+    IconImg = new QLabel(m_panelClient);
+    IconImg->setGeometry(2, 2, kIconSize, kIconSize);
+    IconImg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    IconImg->setPixmap(QPixmap(QStringLiteral(":/navrik.xpm")));
+
+    Label1 = new QLabel(QStringLiteral("引用符："), m_panelClient);
+    Label1->move(40, 3);
+    Label1->adjustSize();
+    Label1->setAutoFillBackground(true);
+    setColor(Label1, QPalette::Window, SystemColor::AppWorkspace);
+
+    FlagEdit = new QLineEdit(QStringLiteral("> "), m_panelClient);
+    FlagEdit->setGeometry(40, 15, 57, 19);
+    FlagEdit->setFont(navrik::proportionalGothicFont());
+    FlagEdit->setValidator(new QuoteMarkValidator(FlagEdit));
+    connect(FlagEdit, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
+    FlagEdit->setStyleSheet(QStringLiteral(
+        "QLineEdit { border: 1px solid black; padding: 0px 1px; color: black; background: %1; }")
+                                .arg(navrik::systemColor(SystemColor::Window).name()));
+
+    MailBuff = new QPlainTextEdit(m_panelClient);
+    MailBuff->setGeometry(2, 36, 294, 160);
+    MailBuff->setFont(navrik::fixedGothicFont());
+    MailBuff->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MailBuff->setWordWrapMode(QTextOption::NoWrap);
+    MailBuff->setTabChangesFocus(false);
+    MailBuff->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MailBuff->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MailBuff->setFrameStyle(QFrame::Box | QFrame::Plain);
+    MailBuff->setLineWidth(1);
+    {
+        // The selection shows only while the buffer has the focus.
+        QPalette palette = MailBuff->palette();
+        palette.setColor(QPalette::Text, navrik::systemColor(SystemColor::WindowText));
+        palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Base));
+        palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Text));
+        MailBuff->setPalette(palette);
+    }
+
+    PasteBtn = new ToolButton(QStringLiteral("▽張付"), m_panelClient);
+    PasteBtn->setGeometry(153, 7, 49, 21);
+    ConfigBtn = new ToolButton(QStringLiteral("設定"), m_panelClient);
+    ConfigBtn->setGeometry(247, 7, 49, 21);
+    MakeBtn = new ToolButton(QStringLiteral("> 付加"), m_panelClient);
+    MakeBtn->setGeometry(102, 7, 49, 21);
+
+    // Only the two edits take the focus: FlagEdit first, then MailBuff.
+    for (QWidget* w : {static_cast<QWidget*>(MainPanel), m_panelClient, static_cast<QWidget*>(IconImg),
+                       static_cast<QWidget*>(Label1)})
+        w->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(FlagEdit, MailBuff);
+    FlagEdit->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm::buildPopupMenu()
+{
+    MainPopup = new QMenu(this);
+    K1 = MainPopup->addAction(QStringLiteral("引用符の付加"));
+    N1 = MainPopup->addSeparator();
+    AutoPaste = MainPopup->addAction(QStringLiteral("簡易エディタ不要"));
+    AutoPaste->setCheckable(true);
+    K3 = MainPopup->addAction(QStringLiteral("オプション設定"));
+    StayOnTop = MainPopup->addAction(QStringLiteral("最上面に配置"));
+    StayOnTop->setCheckable(true);
+    N3 = MainPopup->addSeparator();
+    K7 = MainPopup->addAction(QStringLiteral("アイコン化"));
+    Exit1 = MainPopup->addAction(QStringLiteral("終了"));
+    // Shown after the caption; the key itself is bound on the window below.
+    Exit1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    Exit1->setShortcutContext(Qt::WidgetShortcut);
+
+    PopupTimer = new QTimer(this);
+    PopupTimer->setInterval(800);
+}
+
+void TMainForm::bindEvents()
+{
+    // Every control reports its pointer events to the window, which dispatches them to
+    // handlers in eventFilter(). No control shows an edit menu of its own.
+    for (QWidget* w : {static_cast<QWidget*>(m_panelClient), static_cast<QWidget*>(IconImg),
+                       static_cast<QWidget*>(Label1), static_cast<QWidget*>(FlagEdit),
+                       MailBuff->viewport(), static_cast<QWidget*>(MakeBtn),
+                       static_cast<QWidget*>(PasteBtn), static_cast<QWidget*>(ConfigBtn)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+        w->setContextMenuPolicy(Qt::PreventContextMenu);
+        // An event the control leaves unaccepted would travel on to the panel and run the
+        // panel's handlers a second time: a hovered tool button would lose its highlight
+        // at once, and a right press in the buffer would stop the hover timer.
+        if (w != m_panelClient)
+            w->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    MailBuff->setContextMenuPolicy(Qt::PreventContextMenu);
+    MainPanel->installEventFilter(this);
+
+    using navrik::bindHandler;
+    bindHandler(MakeBtn, &ToolButton::clicked, this, &TMainForm::MakeBtnClick);
+    bindHandler(PasteBtn, &ToolButton::clicked, this, &TMainForm::PasteBtnClick);
+    bindHandler(ConfigBtn, &ToolButton::clicked, this, &TMainForm::ConfigBtnClick);
+    bindHandler(K1, &QAction::triggered, this, &TMainForm::IconImgDblClick);
+    bindHandler(AutoPaste, &QAction::triggered, this, &TMainForm::AutoPasteClick);
+    bindHandler(K3, &QAction::triggered, this, &TMainForm::ConfigBtnClick);
+    bindHandler(StayOnTop, &QAction::triggered, this, &TMainForm::StayOnTopClick);
+    bindHandler(K7, &QAction::triggered, this, &TMainForm::K7Click);
+    bindHandler(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+    bindHandler(PopupTimer, &QTimer::timeout, this, &TMainForm::PopupTimerTimer);
+
+    // The mode and stay-on-top follow the settings, whichever window changed them; the settings
+    // dialog applies its window-mode size through them too.
+    connect(m_settings, &navrik::SettingsModel::autoPasteChanged, this,
+            [this](bool icon) { navrik::guarded([&] { FormRedraw(icon); }); });
+    connect(m_settings, &navrik::SettingsModel::stayOnTopChanged, this,
+            [this](bool on) { navrik::guarded([&] { applyStayOnTop(on); }); });
+    connect(m_settings, &navrik::SettingsModel::formSizeApplied, this,
+            [this] { navrik::guarded([&] { FormRedraw(m_settings->values().autoPaste); }); });
+    connect(FlagEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        // The field only ever holds characters that code page 932 can store.
+        std::string mark;
+        navrik::utf8ToCp932(text.toStdString(), mark);
+        m_settings->setMark(std::move(mark));
+    });
+
+    // Alt+F4 typed into FlagEdit or MailBuff, the only controls that take the focus.
+    auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    altF4->setContext(Qt::WindowShortcut);
+    navrik::bindHandler(altF4, &QShortcut::activated, this, &TMainForm::Exit1Click);
+}
+
+// ---- Window events -----------------------------------------------------------------------
+
+void TMainForm::FormCreate()
+{
+    const navrik::Settings stored = m_settings->load();
+    FlagEdit->setText(QString::fromStdString(navrik::cp932ToUtf8(stored.mark)));
+    move(stored.formLeft, stored.formTop);
+    setWindowWidth(stored.formWidth);
+    setWindowHeight(stored.formHeight);
+    if (stored.autoPaste)
+        FormRedraw(true);
+    if (stored.stayOnTop)
+        applyStayOnTop(true);
+}
+
+void TMainForm::FormClose()
+{
+    navrik::Settings share = m_settings->values();
+    share.formLeft = x();
+    share.formTop = y();
+    using Key = navrik::SettingKey;
+    navrik::saveSettings(navrik::SettingsFile(), share,
+                         {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop});
+}
+
+void TMainForm::resizeEvent(QResizeEvent*)
+{
+    FormResize();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // The window stays on the screen until the quit request is taken; a failed save
+    // keeps the program running and a later close tries again.
+    event->ignore();
+    if (navrik::guarded([&] { FormClose(); }))
+        // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes
+        // back here, is refused and posts another quit, so the program never ends.
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        endDrag();
+    QWidget::changeEvent(event);
+}
+
+void TMainForm::FormResize()
+{
+    if (width() == kIconSize || height() == kIconSize)
+        return;
+    MainPanel->resize(width(), MainPanel->height());
+    fitPanelClient();
+    MailBuff->resize(m_panelClient->width() - 4, MailBuff->height());
+    MainPanel->resize(MainPanel->width(), height());
+    fitPanelClient();
+    MailBuff->resize(MailBuff->width(), m_panelClient->height() - 38);
+}
+
+void TMainForm::FormRedraw(bool icon)
+{
+    applyLayout(icon);
+    AutoPaste->setChecked(icon);
+}
+
+void TMainForm::applyLayout(bool icon)
+{
+    setPanelBorder(!icon);
+    IconImg->move(icon ? 0 : 2, IconImg->y());
+    IconImg->move(IconImg->x(), icon ? 0 : 2);
+    if (icon) {
+        setWindowWidth(kIconSize);
+        setWindowHeight(kIconSize);
+    } else {
+        setWindowWidth(m_settings->values().formWidth);
+        setWindowHeight(m_settings->values().formHeight);
+    }
+}
+
+void TMainForm::setPanelBorder(bool single)
+{
+    MainPanel->setFrameShape(single ? QFrame::Box : QFrame::NoFrame);
+    fitPanelClient();
+}
+
+void TMainForm::fitPanelClient()
+{
+    m_panelClient->setGeometry(MainPanel->contentsRect());
+}
+
+void TMainForm::setWindowWidth(int width)
+{
+    if (width == this->width())
+        return;
+    resize(width, height());
+    // A hidden window gets its resize event only when it is shown; lay it out now.
+    if (!isVisible())
+        FormResize();
+}
+
+void TMainForm::setWindowHeight(int height)
+{
+    if (height == this->height())
+        return;
+    resize(width(), height);
+    if (!isVisible())
+        FormResize();
+}
+
+// ---- Pointer -----------------------------------------------------------------------------
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == MainPanel) {
+        if (event->type() == QEvent::Resize)
+            fitPanelClient();
+        return false;
+    }
+    const auto type = event->type();
+    if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress
+        && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
+        return false;
+
+    // The text buffer reports through its viewport; its handlers see the buffer itself.
+    auto* receiver = static_cast<QWidget*>(watched);
+    QWidget* sender = receiver == MailBuff->viewport() ? MailBuff : receiver;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    // Measured from the global position against where the window was last placed, so a
+    // window that is moving under the pointer sees no stale coordinates.
+    const QPoint at = sender->mapFromGlobal(mouse->globalPosition().toPoint());
+    const bool dragSurface = sender == m_panelClient || sender == IconImg || sender == Label1;
+
+    switch (type) {
+    case QEvent::MouseMove:
+        navrik::guarded([&] {
+            if (sender == MakeBtn)
+                MakeBtnMouseMove(at.x(), at.y());
+            else if (sender == PasteBtn)
+                PasteBtnMouseMove(at.x(), at.y());
+            else if (sender == ConfigBtn)
+                ConfigBtnMouseMove(at.x(), at.y());
+            else if (sender == IconImg)
+                IconImgMouseMove(at.x(), at.y());
+            else
+                MainPanelMouseMove(at.x(), at.y());
+        });
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // a double click is a second press
+        if (dragSurface)
+            navrik::guarded([&] { MainPanelMouseDown(mouse->button(), at.x(), at.y()); });
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (dragSurface)
+            navrik::guarded([&] { MainPanelMouseUp(); });
+        if (mouse->button() == Qt::RightButton) {
+            MainPopup->popup(mouse->globalPosition().toPoint());
+            return sender == FlagEdit || sender == MailBuff;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TMainForm::MainPanelMouseMove(int x, int y)
+{
+    if (m_hoverState != 0) {
+        if (ToolButton* button = toolButton(m_hoverState))
+            button->setHighlighted(false);
+    }
+    m_hoverState = 0;
+    if (m_dragFlag != 0) {
+        // The grab may have been taken away without a release reaching us.
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            endDrag();
+            return;
+        }
+        move(this->x() + (x - m_anchor.x()), this->y());
+        move(this->x(), this->y() + (y - m_anchor.y()));
+    }
+}
+
+void TMainForm::toolButtonMouseMove(ToolButton* button, int n, int x, int y)
+{
+    if (m_hoverState != n)
+        MainPanelMouseMove(x, y);
+    button->setHighlighted(true);
+    m_hoverState = n;
+}
+
+void TMainForm::MakeBtnMouseMove(int x, int y)
+{
+    toolButtonMouseMove(MakeBtn, 1, x, y);
+}
+
+void TMainForm::PasteBtnMouseMove(int x, int y)
+{
+    toolButtonMouseMove(PasteBtn, 2, x, y);
+}
+
+void TMainForm::ConfigBtnMouseMove(int x, int y)
+{
+    toolButtonMouseMove(ConfigBtn, 3, x, y);
+}
+
+ToolButton* TMainForm::toolButton(int n) const
+{
+    switch (n) {
+    case 1: return MakeBtn;
+    case 2: return PasteBtn;
+    case 3: return ConfigBtn;
+    default: return nullptr;
+    }
+}
+
+void TMainForm::IconImgMouseMove(int x, int y)
+{
+    MainPanelMouseMove(x, y);
+    if (m_dragFlag == 0) {
+        if (!PopupTimer->isActive())
+            PopupTimer->start();
+        m_anchor = QCursor::pos();
+    }
+}
+
+void TMainForm::MainPanelMouseDown(Qt::MouseButton button, int x, int y)
+{
+    PopupTimer->stop();
+    if (button != Qt::LeftButton)
+        return;
+    m_dragFlag = -1;
+    m_anchor = QPoint(x, y);
+}
+
+void TMainForm::MainPanelMouseUp()
+{
+    m_dragFlag = 0;
+}
+
+void TMainForm::endDrag()
+{
+    m_dragFlag = 0;
+}
+
+void TMainForm::PopupTimerTimer()
+{
+    PopupTimer->stop();
+    const QPoint at = QCursor::pos();
+    if (at == m_anchor)
+        MainPopup->popup(at);
+}
+
+// ---- Commands ----------------------------------------------------------------------------
+
+namespace {
+
+// The quoting options in force: the quote mark field's text and the settings.
+navrik::QuoteOptions quoteOptions(const QLineEdit* markField, const navrik::Settings& settings)
+{
+    navrik::QuoteOptions options;
+    options.mark = markField->text().toStdString();
+    options.autoPaste = settings.autoPaste;
+    options.adjustLines = settings.autoLines;
+    options.charactersPerLine = settings.charcters;
+    return options;
+}
+
+// The busy pointer for every window of the program while the quote command works.
+void showBusyPointer(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
+void TMainForm::MakeBtnClick()
+{
+    navrik::BufferLineModel buffer(MailBuff);
+    navrik::quoteCommand(buffer, quoteOptions(FlagEdit, m_settings->values()), showBusyPointer);
+}
+
+void TMainForm::PasteBtnClick()
+{
+    navrik::BufferLineModel buffer(MailBuff);
+    navrik::pasteCommand(buffer);
+}
+
+void TMainForm::IconImgDblClick()
+{
+    navrik::BufferLineModel buffer(MailBuff);
+    navrik::pasteAndQuoteCommand(buffer, quoteOptions(FlagEdit, m_settings->values()), showBusyPointer);
+}
+
+void TMainForm::AutoPasteClick()
+{
+    // The menu has already turned the check mark over: it now shows the mode to switch to.
+    m_settings->setAutoPaste(AutoPaste->isChecked());
+}
+
+void TMainForm::ConfigBtnClick()
+{
+    endDrag();
+    if (m_settingsDialog)
+        navrik::showModal(m_settingsDialog);
+}
+
+void TMainForm::StayOnTopClick()
+{
+    // The menu has already inverted the check mark.
+    m_settings->setStayOnTop(StayOnTop->isChecked());
+}
+
+void TMainForm::applyStayOnTop(bool on)
+{
+    StayOnTop->setChecked(on);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    // Changing the window's flags hides it; show it again where it was, as it was.
+    const QRect geometry = this->geometry();
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setGeometry(geometry);
+    if (wasVisible)
+        show();
+}
+
+void TMainForm::K7Click()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && !window->isMinimized() && window->isWindow()
+            && !(window->windowFlags() & Qt::Popup))
+            window->showMinimized();
+    }
+}
+
+void TMainForm::Exit1Click()
+{
+    close();
+}

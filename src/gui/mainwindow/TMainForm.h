@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+class QAction;
+class QDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QTimer;
+class ToolButton;
+
+namespace navrik {
+class SettingsModel;
+}
+
+// The main window: a small borderless window with the quote mark field, three tool
+// buttons, the text buffer and the program's icon on one flat panel. In icon mode it
+// shrinks to the 32 by 32 icon and everything runs through the popup menu. Its mode, stay-on-top
+// and the quoting options follow the settings model.
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TMainForm(navrik::SettingsModel* settings);
+    ~TMainForm() override;
+
+    // The dialog that 設定 and オプション設定 show modally.
+    void setSettingsDialog(QDialog* dialog) { m_settingsDialog = dialog; }
+
+    // Controls, in the order buildControls() makes them. All but MainPanel lie on the
+    // panel's client area, so their positions are relative to it.
+    QFrame* MainPanel;
+    QLabel* IconImg;
+    QLabel* Label1;
+    QLineEdit* FlagEdit;
+    QPlainTextEdit* MailBuff;
+    ToolButton* PasteBtn;
+    ToolButton* ConfigBtn;
+    ToolButton* MakeBtn;
+
+    // Components without a place on the screen.
+    QMenu* MainPopup;
+    QAction* K1;
+    QAction* N1;
+    QAction* AutoPaste;
+    QAction* K3;
+    QAction* StayOnTop;
+    QAction* N3;
+    QAction* K7;
+    QAction* Exit1;
+    QTimer* PopupTimer;
+
+    // Window events.
+    void FormCreate();
+    void FormClose();
+    void FormResize();
+
+    // The mode switch: true lays the window out as its icon, false as the whole panel at
+    // the window-mode size in force.
+    void FormRedraw(bool icon);
+
+    // Pointer handlers; positions are in the reporting control's own coordinates.
+    void MainPanelMouseMove(int x, int y);
+    void MakeBtnMouseMove(int x, int y);
+    void PasteBtnMouseMove(int x, int y);
+    void ConfigBtnMouseMove(int x, int y);
+    void IconImgMouseMove(int x, int y);
+    void MainPanelMouseDown(Qt::MouseButton button, int x, int y);
+    void MainPanelMouseUp();
+    void PopupTimerTimer();
+
+    // Commands.
+    void MakeBtnClick();
+    void PasteBtnClick();
+    void IconImgDblClick();
+    void AutoPasteClick();
+    void ConfigBtnClick();
+    void StayOnTopClick();
+    void K7Click();
+    void Exit1Click();
+
+    // Which tool button is drawn highlighted: 0 none, 1 MakeBtn, 2 PasteBtn, 3 ConfigBtn.
+    int hoverState() const { return m_hoverState; }
+    bool isDragging() const { return m_dragFlag != 0; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildPopupMenu();
+    void bindEvents();
+    void toolButtonMouseMove(ToolButton* button, int n, int x, int y);
+    void applyStayOnTop(bool on);
+    ToolButton* toolButton(int n) const;
+    void applyLayout(bool icon);
+    void setPanelBorder(bool single);
+    void setWindowWidth(int width);
+    void setWindowHeight(int height);
+    void fitPanelClient();
+    void endDrag();
+
+    navrik::SettingsModel* m_settings;
+    QDialog* m_settingsDialog = nullptr;
+    QWidget* m_panelClient; // the client area of MainPanel, inside its border
+    int m_hoverState = 0;   // tool button drawn highlighted
+    int m_dragFlag = 0;     // -1 while the window follows the pointer
+    QPoint m_anchor;        // press point during a drag, pointer position while PopupTimer runs
+};

@@ -1,8 +1,0 @@
-#include "mainwindow/QuoteMarkValidator.h"
-
-#include "app/Cp932.h"
-
-QValidator::State QuoteMarkValidator::validate(QString& input, int&) const
-{
-    return navrik::representableInCp932(input.toStdString()) ? Acceptable : Invalid;
-}

@@ -1,0 +1,92 @@
+#include "core/Error.h"
+#include "gui/ErrorBox.h"
+#include "app/Forms.h"
+#include "app/Startup.h"
+#include "gui/mainwindow/TMainForm.h"
+#include "gui/settings/TConfigForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// Runs the program's event loop with `step` queued as its first event. Returns the exit
+// code, or -1 when the loop was still running after 10 s.
+int runProgram(const std::function<void()>& step)
+{
+    navrik::createWindows(*qApp);
+    QTimer::singleShot(0, qApp, step);
+    QObject watchdog;
+    bool stuck = false;
+    QTimer::singleShot(10000, &watchdog, [&] { stuck = true; QCoreApplication::exit(); });
+    const int code = navrik::runEventLoop(*qApp);
+    return stuck ? -1 : code;
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_config;
+
+private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8()); }
+
+    // Only the main window shows, with the focus in the quote mark field; every way of
+    // closing it ends the program with 0, also while the dialog is open.
+    void closingEndsWithZero()
+    {
+        const std::pair<const char*, std::function<void()>> ways[] = {
+            {"close", [] { MainForm->close(); }},
+            {"Exit1", [] { MainForm->Exit1->trigger(); }},
+            {"Alt+F4 in FlagEdit", [] { QTest::keyClick(MainForm->FlagEdit, Qt::Key_F4, Qt::AltModifier); }},
+            {"while the dialog is open", [] {
+                 QTimer::singleShot(100, MainForm, [] { QVERIFY(ConfigForm->isVisible()); MainForm->close(); });
+                 MainForm->K3->trigger();
+             }}};
+        for (const auto& [how, close] : ways) {
+            const int code = runProgram([&] {
+                QVERIFY(QTest::qWaitForWindowActive(MainForm));
+                QCOMPARE(QApplication::focusWidget(), MainForm->FlagEdit);
+                QVERIFY(!ConfigForm->isVisible());
+                close();
+            });
+            QVERIFY2(code == 0 && !MainForm && !ConfigForm, how);
+        }
+    }
+
+    // An error in a handler shows in the error box and the program goes on.
+    void errorInHandlerIsShownAndProgramGoesOn()
+    {
+        QString shown;
+        bool ranOn = false;
+        const int code = runProgram([&] {
+            auto* poll = new QTimer(MainForm);
+            QObject::connect(poll, &QTimer::timeout, [&, poll] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    poll->stop();
+                    shown = box->windowTitle() + ": " + box->text();
+                    box->button(QMessageBox::Ok)->click();
+                }
+            });
+            poll->start(20);
+            QVERIFY(!navrik::guarded([] { throw navrik::Error("tolvane.ini に書き込めません"); }));
+            QTimer::singleShot(0, MainForm, [&] { ranOn = MainForm->isVisible(); MainForm->close(); });
+        });
+        QCOMPARE(code, 0);
+        QCOMPARE(shown, "Navrik: tolvane.ini に書き込めません.");
+        QVERIFY(ranOn);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "StartupTest.moc"

@@ -1,0 +1,80 @@
+#include "core/QuoteCommand.h"
+#include "core/TextWidth.h"
+#include "core/LineBreak.h"
+#include "support/LineByLineQuote.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace navrik;
+
+// The pieces of a broken line take the line's own break; those of a last line without one take
+// the break of the line before it.
+TEST(QuoteCommand, workedExamplesAndTinyBudgets)
+{
+    EXPECT_EQ(lineBudget({"> ", false, true, 70}), 68);
+    EXPECT_EQ(lineBudget({"＞ ", false, true, 70}), 67);
+    EXPECT_EQ(lineBudget({"> ", false, false, 70}), kUnlimitedLineBudget);
+    const std::string a = std::string(68, 'a'), x = std::string(70000, 'x');
+    const auto wide = [](int n) { std::string s; while (n-- > 0) s += "あ"; return s; };
+    const struct {
+        std::string text, mark;
+        std::int64_t budget;
+        std::string expected;
+    } cases[] = {
+        {a, "> ", 68, "> " + a},
+        {a + "b\r\n", "> ", 68, "> " + a + "\r\n> b\r\n"},
+        {a + "b", "> ", 68, "> " + a + "\n> b"},
+        {a + a + a + "\r\n", "> ", 68, "> " + a + "\r\n> " + a + "\r\n> " + a + "\r\n"},
+        {a + a + a + "b", "> ", 68, "> " + a + "\n> " + a + "\n> " + a + "\n> b"},
+        {wide(40), "> ", 68, "> " + wide(34) + "\n> " + wide(6)},
+        {"a" + wide(40) + "\r\n", "> ", 68, "> a" + wide(33) + "\r\n> " + wide(7) + "\r\n"},
+        {"x\r\nabc", "> ", 1, "> x\r\n> a\r\n> b\r\n> c"},
+        {"abc\n\nあ", "ab", 0, "aba\nabb\nabc\nab\nabあ"},
+        {x + "\n", "> ", kUnlimitedLineBudget, "> " + x + "\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quoteText(c.text, c.mark, c.budget), c.expected) << c.text;
+}
+
+// Generated texts: the one-pass result equals the line-by-line rewrite (so the cases above hold
+// for both); every output line starts with the mark and fits unless it holds one
+// character, and the pieces after the marks hold the input lines' bytes.
+TEST(QuoteCommand, propertyOverGeneratedTexts)
+{
+    const std::vector<std::string> pieces = {"a", "Z", " ", "~", "あ", "漢", "ｱ", "😀", "é", "\xFF", "\xE3\x81"};
+    const std::vector<std::string> endings = {"\r\n", "\n", "\r"};
+    const std::pair<std::string, int> settings[] = {{"> ", 70}, {"", 20}, {std::string(19, '>'), 20}, {"＞＞", 3}};
+    for (unsigned seed = 1; seed <= 25; ++seed) {
+        std::mt19937 random(seed);
+        const auto below = [&](std::size_t n) { return std::size_t(random() % n); };
+        std::string text;
+        for (std::size_t line = 0, lines = 1 + below(30); line < lines; ++line) {
+            for (std::size_t i = 0, length = below(12) == 0 ? 3000 + below(2000) : below(90); i < length; ++i)
+                text += pieces[below(4) == 0 ? 4 + below(pieces.size() - 4) : below(4)];
+            if (line + 1 < lines || below(2))
+                text += endings[below(endings.size())];
+        }
+        for (const auto& [mark, perLine] : settings) {
+            const std::int64_t budget = lineBudget({mark, false, true, perLine});
+            const std::string quoted = quoteText(text, mark, budget);
+            ASSERT_EQ(quoted, quoteLineByLine(text, mark, budget)) << "seed " << seed;
+            std::string content, kept;
+            LineSplitter in(text), out(quoted);
+            for (TextLine line; in.next(line);)
+                content += line.content;
+            for (TextLine line; out.next(line);) {
+                ASSERT_TRUE(line.content.starts_with(mark)) << "seed " << seed;
+                const std::string_view rest = line.content.substr(mark.size());
+                kept += rest;
+                if (!rest.empty() && characterAt(rest, 0).length < rest.size()) {
+                    EXPECT_LE(textWidth(line.content), perLine) << "seed " << seed;
+                }
+            }
+            EXPECT_EQ(kept, content) << "seed " << seed;
+        }
+    }
+}

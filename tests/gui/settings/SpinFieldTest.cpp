@@ -1,0 +1,100 @@
+#include "gui/Fonts.h"
+#include "gui/settings/SpinField.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using navrik::SpinField;
+
+static int s_beeps = 0;
+
+class SpinFieldTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        s_beeps = 0;
+        SpinField::setBeepFunction([] { ++s_beeps; });
+        QLocale::setDefault(QLocale::c());
+        m_window = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(m_window.get());
+        layout->addWidget(m_field = new SpinField);
+        layout->addWidget(m_other = new QLineEdit);
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_field->setFocus(Qt::MouseFocusReason);
+        m_field->setMinValue(20);
+        m_field->setMaxValue(120);
+        m_field->clear();
+    }
+
+    // Backspace goes through; refused keys, Enter among them, beep. The separator is the locale's.
+    void typingTakesDigitsSignsAndTheSeparator()
+    {
+        for (const auto& [locale, typed, text, beeps] : {std::tuple{"C", "1-2+3.4\b", "1-2+3.", 0},
+                                                         {"C", "7a b\r１", "7", 5}, {"de_DE", "1,5.0", "1,50", 1}}) {
+            QLocale::setDefault(QLocale(locale));
+            m_field->clear();
+            s_beeps = 0;
+            for (QChar c : QString::fromUtf8(typed)) {
+                const Qt::Key key = c == u'\r' ? Qt::Key_Return : c == u'\b' ? Qt::Key_Backspace : Qt::Key(c.unicode());
+                QTest::sendKeyEvent(QTest::Click, m_field, key, QString(c), Qt::NoModifier);
+            }
+            QCOMPARE(m_field->text(), QString::fromUtf8(text));
+            QCOMPARE(s_beeps, beeps);
+        }
+    }
+
+    // Pasted text is not filtered. Leaving clamps a number and keeps any other text.
+    void pasteAndLeaving()
+    {
+        QApplication::clipboard()->setText(QStringLiteral("abc"));
+        QTest::keyClick(m_field, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_field->text(), QStringLiteral("abc"));
+        QCOMPARE(s_beeps, 0);
+        for (const auto& [typed, left] : {std::pair{"abc", "abc"}, {"-5", "20"}, {"1000", "120"}, {"070", "070"}}) {
+            m_field->setFocus();
+            m_field->setText(QString::fromLatin1(typed));
+            QTest::keyClick(m_field, Qt::Key_Tab);
+            QVERIFY(m_other->hasFocus());
+            QCOMPARE(m_field->text(), QString::fromLatin1(left));
+        }
+    }
+
+    // Another window taking the activation is not leaving the field; coming back selects it all.
+    void switchingWindowsKeepsTheText()
+    {
+        m_field->setText(QStringLiteral("1000"));
+        QLineEdit elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QCOMPARE(m_field->selectedText(), QStringLiteral("1000"));
+    }
+
+    void upArrowStepsAndHeightFollowsTheFont()
+    {
+        m_field->setIncrement(50);
+        m_field->setText(QStringLiteral("45"));
+        QTest::keyClick(m_field, Qt::Key_Up);
+        QCOMPARE(m_field->text(), QStringLiteral("95"));
+        // The dialog's fields are 21 pixels high in the 12-pixel window font; lower is raised.
+        m_field->setFont(navrik::proportionalGothicFont());
+        m_field->resize(49, 10);
+        QCOMPARE(m_field->height(), 21);
+    }
+
+private:
+    std::unique_ptr<QWidget> m_window;
+    SpinField* m_field = nullptr;
+    QLineEdit* m_other = nullptr;
+};
+
+QTEST_MAIN(SpinFieldTest)
+#include "SpinFieldTest.moc"
