@@ -27,8 +27,9 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
 
+# NAVRIK_WERROR=ON (set by CI) makes every warning an error.
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNAVRIK_WERROR="${NAVRIK_WERROR:-OFF}" "$@"
     cmake --build build
 }
 
