@@ -4,7 +4,8 @@
 set -euo pipefail
 
 NAVRIK=${1:?usage: $0 path/to/navrik}
-ARTIFACTS=${NAVRIK_ARTIFACTS:-$PWD/artifacts}
+# Screenshots and logs are kept here (ctest sets it under the build folder).
+ARTIFACTS=${NAVRIK_ARTIFACTS:-${TMPDIR:-/tmp}/navrik-artifacts}
 TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d)
 XVFB_PID=
@@ -14,6 +15,10 @@ mkdir -p "$ARTIFACTS"
 cleanup() {
     set +e # keep the test's own exit code; a killed child's status is no failure here
     if [[ -n $NAVRIK_PID ]]; then kill "$NAVRIK_PID"; wait "$NAVRIK_PID"; fi 2>/dev/null
+    local log
+    for log in navrik xvfb; do
+        [[ -s $WORK/$log.log ]] && cp "$WORK/$log.log" "$ARTIFACTS/$TEST_NAME-$log.log"
+    done
     # Ending the display also ends the xclip that served our clipboard text.
     if [[ -n $XVFB_PID ]]; then kill "$XVFB_PID"; wait "$XVFB_PID"; fi 2>/dev/null
     rm -rf "$WORK"
@@ -34,22 +39,34 @@ wait_until() {
 
 start_display() {
     command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "Xvfb or xdotool missing"
+    command -v xdpyinfo >/dev/null || skip "xdpyinfo missing"
     exec 3>"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    # -noreset: without it the server resets itself whenever its last client disconnects, and a
+    # client connecting in the middle of that reset (a slow-starting navrik after our first
+    # poll) is refused with "could not connect to display".
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 3>&-
     wait_until 20 test -s "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
     export DISPLAY=:$(cat "$WORK/display")
+    wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$WORK/xvfb.log")"
 }
+
+# navrik_running: true while the program under test runs.
+navrik_running() { [[ -n $NAVRIK_PID ]] && kill -0 "$NAVRIK_PID" 2>/dev/null; }
 
 # Starts the program and sets WID to its main window once that is mapped.
 start_navrik() {
     mkdir -p "$WORK/config"
     XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb "$NAVRIK" >"$WORK/navrik.log" 2>&1 &
     NAVRIK_PID=$!
-    wait_until 30 main_window >/dev/null || fail "no window named Navrik: $(cat "$WORK/navrik.log")"
-    WID=$(main_window)
+    # Stops waiting as soon as the program has ended, and shows what it said.
+    wait_until 30 window_or_exit || true
+    navrik_running || fail "navrik ended before showing its window: $(cat "$WORK/navrik.log")"
+    WID=$(main_window) || fail "no window named Navrik: $(cat "$WORK/navrik.log")"
 }
+
+window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
 main_window() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | head -1 | grep .; }
 
