@@ -10,7 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-ipafont-gothic
-    libgtest-dev
+    libgtest-dev clang libclang-rt-14-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
 )
 
@@ -44,6 +44,11 @@ test)
     build
     mkdir -p artifacts
     ctest --test-dir build --output-on-failure --timeout 300
+    # The core's fuzz targets, a short smoke run each, built with clang's libFuzzer.
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DNAVRIK_FUZZ=ON -DNAVRIK_WERROR="${NAVRIK_WERROR:-OFF}"
+    cmake --build build-fuzz
+    ctest --test-dir build-fuzz --output-on-failure
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -1,0 +1,50 @@
+// The line splitter against a plain reading of the rule: CR LF, a lone LF and a lone CR each end
+// a line, and the empty text after a final break is no line. Also the complete-lines length.
+#include "core/LineBreak.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace navrik;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::vector<std::pair<std::string, std::string>> expected;
+    std::string content;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            expected.emplace_back(content, "\r\n");
+            content.clear();
+            ++i;
+        } else if (text[i] == '\r' || text[i] == '\n') {
+            expected.emplace_back(content, std::string(1, text[i]));
+            content.clear();
+        } else {
+            content += text[i];
+        }
+    }
+    if (!content.empty())
+        expected.emplace_back(content, "");
+
+    LineSplitter lines(text);
+    std::size_t n = 0;
+    for (TextLine line; lines.next(line); ++n) {
+        if (n >= expected.size() || line.content != expected[n].first || line.ending != expected[n].second)
+            std::abort();
+    }
+    if (n != expected.size())
+        std::abort();
+
+    // Whole lines only, and a CR at the very end may still become a CR LF.
+    const std::size_t complete = completeLinesLength(text);
+    std::size_t reference = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((text[i] == '\n' || text[i] == '\r') && !(text[i] == '\r' && i + 1 == text.size()))
+            reference = i + 1;
+    }
+    if (complete != reference)
+        std::abort();
+    return 0;
+}

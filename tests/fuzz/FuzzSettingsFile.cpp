@@ -1,0 +1,80 @@
+// The settings file on any bytes: setting one key changes only the bytes of that key's line (or
+// adds its line, or its section and its line), every other key reads as before, the key reads
+// back what was set, and setting the value it already has leaves the file byte for byte.
+#include "FuzzInput.h"
+
+#include "core/Error.h"
+#include "core/Settings.h"
+#include "core/SettingsFile.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+using namespace navrik;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // Memory-backed where there is such a folder: every write is flushed to disk.
+    static const fs::path dir = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
+        / ("navrik-fuzz-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path path = dir / "tolvane.ini";
+
+    fuzz::FuzzInput input(data, size);
+    const SettingInfo& changed = kSettingTable[input.byte() % kSettingTable.size()];
+    std::string value;
+    for (char c : input.take(input.byte() % 12))
+        value += "abcXYZ019>"[static_cast<unsigned char>(c) % 10];
+    const std::string before(input.rest());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << before;
+
+    const SettingsFile file(path);
+    std::string others[kSettingTable.size()];
+    for (std::size_t i = 0; i < kSettingTable.size(); ++i)
+        others[i] = file.ReadText(kSettingsSection, kSettingTable[i].name, "?");
+    try {
+        file.WriteText(kSettingsSection, changed.name, value);
+    } catch (const Error&) {
+        if (contents(path) != before) // a failed write leaves the file as it was
+            std::abort();
+        return 0;
+    }
+    const std::string after = contents(path);
+    if (file.ReadText(kSettingsSection, changed.name, "?") != value)
+        std::abort();
+    for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
+        if (&kSettingTable[i] != &changed && file.ReadText(kSettingsSection, kSettingTable[i].name, "?") != others[i])
+            std::abort();
+    }
+    // What changed lies within one line of the old file: no break of it was touched.
+    std::size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix
+           && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    if (before.substr(prefix, before.size() - prefix - suffix).find_first_of("\r\n") != std::string::npos)
+        std::abort();
+
+    file.WriteText(kSettingsSection, changed.name, value);
+    if (contents(path) != after)
+        std::abort();
+    return 0;
+}
