@@ -2,7 +2,8 @@
 # Installs what Navrik needs on Debian 12, builds it, and then either starts it or runs
 # every test.
 #   scripts/navrik.sh run     install, build, start Navrik
-#   scripts/navrik.sh test    install, build, run the unit, widget and end-to-end tests
+#   scripts/navrik.sh test    install, build, run the unit, widget, end-to-end, install and
+#                             package tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,11 +13,17 @@ packages=(
     fonts-ipafont-gothic
     libgtest-dev clang libclang-rt-14-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
+    librsvg2-bin scdoc gzip
+)
+# Only the tests use these: the validators of the install tree and the Debian package tools.
+test_packages=(
+    desktop-file-utils appstream man-db file dpkg-dev lintian
 )
 
+# install_missing PACKAGE...
 install_missing() {
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -28,21 +35,21 @@ install_missing() {
 }
 
 # NAVRIK_WERROR=ON (set by CI) makes every warning an error.
-build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNAVRIK_WERROR="${NAVRIK_WERROR:-OFF}" "$@"
-    cmake --build build
+configure() {
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNAVRIK_WERROR="${NAVRIK_WERROR:-OFF}"
 }
 
 case "${1:-}" in
 run)
-    install_missing
-    build
+    install_missing "${packages[@]}"
+    configure
+    cmake --build build --target navrik
     exec build/src/app/navrik
     ;;
 test)
-    install_missing
-    build
-    mkdir -p artifacts
+    install_missing "${packages[@]}" "${test_packages[@]}"
+    configure
+    cmake --build build
     ctest --test-dir build --output-on-failure --timeout 300
     # The core's fuzz targets, a short smoke run each, built with clang's libFuzzer.
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -10,7 +10,10 @@
 #include <QIcon>
 #include <QSessionManager>
 
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 namespace navrik {
 
@@ -18,6 +21,36 @@ namespace {
 
 // The settings both windows share; made before them and destroyed after them.
 SettingsModel* s_settings = nullptr;
+
+// The id of the desktop entry, the AppStream metadata and the themed icon.
+constexpr auto kDesktopId = "io.github.navrik.Navrik";
+
+// Qt's messages while the application object is being made, held until it is known
+// whether the platform started.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::mutex heldMutex;
+std::vector<HeldMessage>* heldMessages = nullptr;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        // The only fatal message the application object gives is that no platform started.
+        const QByteArray display = qgetenv("DISPLAY");
+        const QByteArray line = display.isEmpty()
+            ? QByteArrayLiteral("navrik: cannot open the display: DISPLAY is not set\n")
+            : "navrik: cannot open the display " + display + '\n';
+        std::fputs(line.constData(), stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    const std::lock_guard lock(heldMutex);
+    if (heldMessages)
+        heldMessages->push_back({type, QByteArray(context.category), text});
+}
 
 } // namespace
 
@@ -29,10 +62,31 @@ void preferX11OnWayland()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+std::unique_ptr<QApplication> openApplication(int& argc, char** argv)
+{
+    std::vector<HeldMessage> held;
+    heldMessages = &held;
+    const QtMessageHandler passOn = qInstallMessageHandler(holdMessage);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(passOn);
+    {
+        const std::lock_guard lock(heldMutex);
+        heldMessages = nullptr;
+    }
+    for (const HeldMessage& message : held)
+        passOn(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+               message.text);
+    return app;
+}
+
 void createWindows(QApplication& app)
 {
     app.setApplicationName(QStringLiteral("Navrik"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/navrik.xpm")));
+    app.setApplicationVersion(QStringLiteral(NAVRIK_VERSION));
+    // Desktops match the windows to the installed menu entry through this id; the window
+    // icon is the installed themed icon, or the program's own where none is installed.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+    app.setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), QIcon(QStringLiteral(":/navrik.xpm"))));
     app.setQuitOnLastWindowClosed(false);
 
     // Ending the desktop session ends the program at once: the session may go ahead, no

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 class QApplication;
 
 namespace navrik {
@@ -9,7 +11,12 @@ namespace navrik {
 // Wayland session does not allow. Call before the application object exists.
 void preferX11OnWayland();
 
-// Sets the title and icon, installs the session-end rule, creates the main window and
+// Creates the application object. When Qt cannot open the display (none is set, or it does
+// not answer), prints one line on standard error and ends the program with status 1, in
+// place of Qt's own messages and abort. Qt's messages from a start that works are passed on.
+std::unique_ptr<QApplication> openApplication(int& argc, char** argv);
+
+// Sets the title, the desktop entry's id and the icon, installs the session-end rule, creates the main window and
 // then the settings dialog, each running its creation handler.
 void createWindows(QApplication& app);
 

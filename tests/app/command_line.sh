@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# navrik answers its command line as command-line programs do, with no display needed:
+# --help and --version print and exit 0, a wrong option or argument is one line on standard
+# error and exit 2, and no display is one line and exit 1 in place of Qt's abort.
+#   command_line.sh NAVRIK VERSION
+set -uo pipefail
+navrik=$1 version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# check STATUS OUT_LINES ERR_LINES ARGS...: runs navrik with no display at all and checks its
+# exit status and how many lines it wrote on standard output (-1: any) and standard error.
+check() {
+    local want=$1 out_lines=$2 err_lines=$3
+    shift 3
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$work" \
+        timeout 20 "$navrik" "$@" >"$work/out" 2>"$work/err"
+    local status=$?
+    local got_out got_err
+    got_out=$(wc -l <"$work/out") got_err=$(wc -l <"$work/err")
+    local bad=0
+    [ "$status" -eq "$want" ] || bad=1
+    [ "$out_lines" -lt 0 ] || [ "$got_out" -eq "$out_lines" ] || bad=1
+    [ "$got_err" -eq "$err_lines" ] || bad=1
+    if [ $bad -ne 0 ]; then
+        fail "navrik $* gave status $status, $got_out lines out, $got_err lines on stderr:"
+        cat "$work/out" "$work/err"
+    fi
+}
+
+check 0 -1 0 --help
+grep -q '^Usage: navrik' "$work/out" || fail "--help shows no usage line"
+grep -q -- '--version' "$work/out" || fail "--help does not list --version"
+grep -q -- '-platform' "$work/out" && fail "--help lists Qt's own options"
+check 0 1 0 --version
+[ "$(cat "$work/out")" = "navrik $version" ] || fail "--version printed '$(cat "$work/out")'"
+
+check 2 0 1 --no-such-option
+grep -q -- '--no-such-option' "$work/err" || fail "the error does not name the option"
+check 2 0 1 -x
+check 2 0 1 a-word
+check 2 0 1 --platform
+# Qt's own options and their values are left for Qt, so the wrong option is still the one named.
+check 2 0 1 -platform offscreen -session 1234 -style=fusion --no-such-option
+grep -q -- '--no-such-option' "$work/err" || fail "Qt's options were taken for navrik's"
+
+check 1 0 1
+grep -q 'cannot open the display' "$work/err" || fail "no display gave '$(cat "$work/err")'"
+# A display that does not answer.
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:4711 XDG_CONFIG_HOME="$work" timeout 20 "$navrik" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] \
+    || { fail "an absent display gave status $status:"; cat "$work/err"; }
+
+[ "$failures" -eq 0 ] && echo "command line: all checks passed"
+[ "$failures" -eq 0 ]

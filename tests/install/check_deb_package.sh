@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the Debian package with CPack into a scratch folder and checks it with lintian and
+# dpkg-deb: no lintian error or warning beyond the one named below, the dependencies found,
+# the binaries stripped, the changelog at the package's version.
+#   check_deb_package.sh BUILD_DIR SCRATCH_DIR
+# Exits 77 (skipped) where the Debian package tools are missing.
+set -uo pipefail
+build=$1 scratch=$2
+command -v dpkg-deb >/dev/null || { echo "dpkg-deb is missing: skipped"; exit 77; }
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+rm -rf "$scratch"
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch.log" 2>&1 \
+    || { cat "$scratch.log"; echo "FAIL: cpack"; exit 1; }
+debs=("$scratch"/navrik_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: no single navrik_*.deb in $scratch"; exit 1; }
+deb=${debs[0]}
+echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+
+# A first upload to Debian would close its ITP bug; this package is not in Debian, so that
+# warning is expected. Anything else at warning level or above fails.
+report=$(lintian --info --fail-on error,warning --suppress-tags initial-upload-closes-no-bugs "$deb" 2>&1)
+status=$?
+grep -v "^running with root privileges" <<<"$report"
+[ $status -eq 0 ] || fail "lintian reports errors or warnings (above)"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in fonts-ipafont-gothic libqt6widgets6 libc6; do
+    [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
+done
+
+contents=$(dpkg-deb -x "$deb" "$scratch/root" && cd "$scratch/root" && find . -type f -printf '%P\n')
+for bin in usr/bin/navrik usr/bin/navrik-quote; do
+    file "$scratch/root/$bin" | grep -q ', stripped' || fail "$bin is not stripped"
+done
+for doc in copyright changelog.Debian.gz README.md; do
+    grep -qx "usr/share/doc/navrik/$doc" <<<"$contents" || fail "the package lacks usr/share/doc/navrik/$doc"
+done
+
+version=$(dpkg-deb -f "$deb" Version)
+logged=$(zcat "$scratch/root/usr/share/doc/navrik/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
+[ "$version" = "$logged" ] || fail "the package is $version but its changelog's last entry is $logged"
+
+[ "$failures" -eq 0 ] && echo "Debian package: all checks passed"
+[ "$failures" -eq 0 ]

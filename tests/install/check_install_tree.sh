@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix with `cmake --install` and checks the tree a desktop
+# reads: the programs, the menu entry, the AppStream metadata, the icons at every size, the
+# manual pages and the documents, each with the validator Debian ships for it.
+#   check_install_tree.sh BUILD_DIR SCRATCH_DIR VERSION
+set -uo pipefail
+build=$1 scratch=$2 version=$3
+id=io.github.navrik.Navrik
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+rm -rf "$scratch"
+cmake --install "$build" --prefix "$scratch" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+cd "$scratch"
+
+# Exactly these files, so a missing one or a stray one both show.
+expected=(
+    bin/navrik bin/navrik-quote
+    share/applications/$id.desktop
+    share/metainfo/$id.metainfo.xml
+    share/icons/hicolor/scalable/apps/$id.svg
+    share/man/man1/navrik.1.gz share/man/man1/navrik-quote.1.gz
+    share/doc/navrik/README.md share/doc/navrik/LICENSE share/doc/navrik/copyright
+    share/doc/navrik/changelog.Debian.gz
+)
+sizes=(16 22 24 32 48 64 128 256)
+for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/$id.png"); done
+diff <(printf '%s\n' "${expected[@]}" | sort) <(find . -type f -printf '%P\n' | sort) \
+    || fail "the installed files differ from the list above (< missing, > unexpected)"
+
+# The installed filter runs on its own.
+quoted=$(printf 'Hello\n' | XDG_CONFIG_HOME="$scratch/config" bin/navrik-quote -m '| ')
+[ "$quoted" = "| Hello" ] || fail "bin/navrik-quote gave '$quoted'"
+
+desktop=share/applications/$id.desktop
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+grep -qx "Icon=$id" "$desktop" || fail "the menu entry does not name the icon $id"
+grep -qx "Exec=navrik" "$desktop" || fail "the menu entry does not start navrik"
+grep -qx "StartupWMClass=Navrik" "$desktop" || fail "StartupWMClass is not the window's class"
+
+metainfo=share/metainfo/$id.metainfo.xml
+out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
+grep -q "<launchable type=\"desktop-id\">$id.desktop<" "$metainfo" || fail "the metadata does not launch $id.desktop"
+
+for page in navrik navrik-quote; do
+    file=share/man/man1/$page.1.gz
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man -l $file warns: $warnings"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$file" 2>/dev/null | grep -q "^NAME" || fail "man -l $file shows no NAME section"
+done
+
+for s in "${sizes[@]}"; do
+    file=share/icons/hicolor/${s}x${s}/apps/$id.png
+    got=$(identify -format '%m %wx%h' "$file" 2>/dev/null)
+    [ "$got" = "PNG ${s}x${s}" ] || fail "$file is '$got', not a ${s}x${s} PNG"
+done
+got=$(identify -format '%m' share/icons/hicolor/scalable/apps/$id.svg 2>/dev/null)
+[ "$got" = "SVG" ] || fail "the scalable icon does not read as SVG ('$got')"
+
+gzip -t share/doc/navrik/changelog.Debian.gz || fail "changelog.Debian.gz is not gzip"
+
+[ "$failures" -eq 0 ] && echo "install tree: all checks passed"
+[ "$failures" -eq 0 ]
