@@ -4,8 +4,11 @@
 #include "core/IntegerText.h"
 #include "core/LineBreak.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unicode/ucnv.h>
 #include <unistd.h>
 
@@ -342,10 +345,10 @@ public:
     ~FileDescriptor() { reset(); }
     int get() const { return m_fd; }
     // Closes now and tells whether the close went well (a delayed write error shows here).
-    bool reset()
+    bool reset(int fd = -1)
     {
         const bool ok = m_fd < 0 || ::close(m_fd) == 0;
-        m_fd = -1;
+        m_fd = fd;
         return ok;
     }
 
@@ -353,12 +356,46 @@ private:
     int m_fd;
 };
 
+// The whole of an open regular file, however large, or nothing when reading fails.
+std::optional<std::string> readAll(int fd, const struct stat& info)
+{
+    std::string text;
+    text.reserve(std::size_t(info.st_size));
+    char buffer[65536];
+    for (off_t offset = 0;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n == 0)
+            return text;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        text.append(buffer, std::size_t(n));
+        offset += n;
+    }
+}
+
+bool writeAll(int fd, std::string_view data, off_t offset)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::pwrite(fd, data.data(), data.size(), offset);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(std::size_t(n));
+        offset += n;
+    }
+    return true;
+}
+
 enum class LoadStatus { Loaded, Missing, Unreadable };
 
 struct LoadedFile {
     LoadStatus status = LoadStatus::Unreadable;
     std::string text;
-    struct stat info {};
 };
 
 // Reads the whole file. Only a regular file is read; a directory, a pipe or a device in its
@@ -367,94 +404,206 @@ LoadedFile loadFile(const fs::path& path)
 {
     LoadedFile file;
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
     if (fd.get() < 0) {
         if (errno == ENOENT)
             file.status = LoadStatus::Missing;
         return file;
     }
-    if (::fstat(fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode))
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return file;
-    file.text.reserve(std::size_t(file.info.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return file;
-        }
-        file.text.append(buffer, std::size_t(n));
+    if (auto text = readAll(fd.get(), info)) {
+        file.text = std::move(*text);
+        file.status = LoadStatus::Loaded;
     }
-    file.status = LoadStatus::Loaded;
     return file;
 }
 
-// The file that a write replaces: the path itself, or the final target when the path is a
-// symbolic link, so the link stays in place and its target gets the new contents.
-std::optional<fs::path> writeTarget(fs::path path)
+// The file a write changes. A symbolic link is followed only to an existing regular file that
+// belongs to the owner of the folder holding the link, so a link can't lead a write (by root
+// with a user's HOME, say) to someone else's file; a dangling link is an error, and no folder
+// is created for it.
+struct WriteTarget {
+    fs::path path;
+    bool throughLink = false;
+    uid_t owner = 0;   // whom the file must belong to, when reached through a link
+};
+
+std::optional<WriteTarget> writeTarget(const fs::path& path)
 {
-    for (int hops = 0; hops < 40; ++hops) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+        const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
         std::error_code ec;
-        if (!fs::is_symlink(path, ec))
-            return path;
-        const fs::path link = fs::read_symlink(path, ec);
+        fs::create_directories(folder, ec);
         if (ec)
             return std::nullopt;
-        path = link.is_absolute() ? link : path.parent_path() / link;
+        return WriteTarget{path};
+    }
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    struct stat folderInfo {};
+    std::error_code ec;
+    fs::path target = fs::canonical(path, ec);
+    if (ec || ::stat(folder.c_str(), &folderInfo) != 0)
+        return std::nullopt;
+    return WriteTarget{std::move(target), true, folderInfo.st_uid};
+}
+
+// The target, opened and locked (flock) for this save, so that two processes saving at once
+// take turns and neither loses the other's keys. The lock is on the file itself: a save that
+// finds the file replaced while it waited opens the new one. A missing file is created empty
+// here, with the mode the kernel gives a new file (0666 less the umask, or the folder's
+// default ACL), which the finished file then keeps.
+struct LockedFile {
+    FileDescriptor fd;
+    struct stat info {};
+    bool writable = false;
+    bool created = false;
+};
+
+bool openLocked(const WriteTarget& target, LockedFile& file)
+{
+    const char* path = target.path.c_str();
+    constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        file.created = false;
+        file.writable = true;
+        file.fd.reset(::open(path, O_RDWR | flags));
+        if (file.fd.get() < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+            file.writable = false;
+            file.fd.reset(::open(path, O_RDONLY | flags));
+        }
+        if (file.fd.get() < 0 && errno == ENOENT && !target.throughLink) {
+            file.fd.reset(::open(path, O_RDWR | O_CREAT | O_EXCL | flags, 0666));
+            if (file.fd.get() < 0 && errno == EEXIST)
+                continue;
+            file.created = file.writable = file.fd.get() >= 0;
+        }
+        if (file.fd.get() < 0 || ::fstat(file.fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode)
+            || (target.throughLink && file.info.st_uid != target.owner))
+            return false;
+        while (::flock(file.fd.get(), LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat now {};
+        if (::lstat(path, &now) != 0 || now.st_dev != file.info.st_dev || now.st_ino != file.info.st_ino)
+            continue;
+        return ::fstat(file.fd.get(), &file.info) == 0;
+    }
+    return false;
+}
+
+// A save killed before its rename leaves its temporary file behind. Every save holds the
+// target's lock and its own temporary file's lock, so one that this save can lock is stale.
+void removeStaleTemporaries(const fs::path& folder, const std::string& prefix)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix) || name.size() != prefix.size() + 6)
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        FileDescriptor fd(::openat(::dirfd(dir.get()), entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
+}
+
+std::optional<std::string> attributeNames(int fd)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP ? std::optional<std::string>("") : std::nullopt;
+        std::string names(std::size_t(size), '\0');
+        const ssize_t got = ::flistxattr(fd, names.data(), names.size());
+        if (got >= 0) {
+            names.resize(std::size_t(got));
+            return names;
+        }
+        if (errno != ERANGE)
+            return std::nullopt;
     }
     return std::nullopt;
 }
 
-bool writeAll(int fd, std::string_view data)
+template <class F> void forEachName(std::string_view names, F f)
 {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(std::size_t(n));
+    for (std::size_t pos = 0; pos < names.size();) {
+        const std::size_t end = names.find('\0', pos);
+        f(std::string(names.substr(pos, end - pos)));
+        pos = end == std::string_view::npos ? names.size() : end + 1;
     }
-    return true;
 }
 
-mode_t newFileMode()
+// Gives the new file the old one's extended attributes (its ACL among them) and no others.
+bool copyAttributes(int from, int to)
 {
-    // umask can only be read by setting it. Only the program's main thread saves settings
-    // and, while it does, no other thread of the program creates files.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    const auto oldNames = attributeNames(from);
+    const auto newNames = attributeNames(to);
+    if (!oldNames || !newNames)
+        return false;
+    bool ok = true;
+    forEachName(*newNames, [&](const std::string& name) {
+        if (std::string_view(*oldNames).find(name + '\0') == std::string_view::npos)
+            ok = ok && ::fremovexattr(to, name.c_str()) == 0;
+    });
+    forEachName(*oldNames, [&](const std::string& name) {
+        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+        std::string value(std::size_t(std::max<ssize_t>(size, 0)), '\0');
+        ok = ok && size >= 0 && ::fgetxattr(from, name.c_str(), value.data(), value.size()) == size
+             && ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) == 0;
+    });
+    return ok;
 }
 
-// Writes the contents to a temporary file beside the target, flushes it to disk and renames
-// it over the target, so a reader sees either the old file or the new one, never a part.
-bool replaceFile(const fs::path& target, std::string_view contents, const struct stat* old)
+enum class Replaced { Done, Failed, FolderRefused, CannotKeep };
+
+// Writes the contents to a temporary file beside the target, with the target's owner, mode
+// and extended attributes, flushes it to disk and renames it over the target, so a reader sees
+// either the old file or the new one, never a part.
+Replaced replaceFile(const fs::path& target, const struct stat& old, int oldFd, std::string_view contents)
 {
     std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (fd.get() < 0)
-        return false;
-    bool ok = writeAll(fd.get(), contents)
-              && ::fchmod(fd.get(), old ? (old->st_mode & 07777) : newFileMode()) == 0;
-    if (ok && old) {
-        // Keeps the owner when someone else's file is rewritten (root); harmless otherwise.
-        [[maybe_unused]] int ignored = ::fchown(fd.get(), old->st_uid, old->st_gid);
-    }
-    ok = ok && ::fsync(fd.get()) == 0;
-    ok = fd.reset() && ok;
-    ok = ok && ::rename(pattern.c_str(), target.c_str()) == 0;
-    if (!ok) {
+        return (errno == EACCES || errno == EPERM) ? Replaced::FolderRefused : Replaced::Failed;
+    ::flock(fd.get(), LOCK_EX);
+    auto discard = [&](Replaced result) {
         ::unlink(pattern.c_str());
-        return false;
-    }
+        return result;
+    };
+    // Keeps the owner when someone else's file is rewritten (root, or a shared group file).
+    [[maybe_unused]] const int ignored = ::fchown(fd.get(), old.st_uid, old.st_gid);
+    struct stat made {};
+    if (::fstat(fd.get(), &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid
+        || ::fchmod(fd.get(), old.st_mode & 07777) != 0 || !copyAttributes(oldFd, fd.get()))
+        return discard(Replaced::CannotKeep);
+    if (!writeAll(fd.get(), contents, 0) || ::fsync(fd.get()) != 0 || !fd.reset()
+        || ::rename(pattern.c_str(), target.c_str()) != 0)
+        return discard(Replaced::Failed);
     FileDescriptor dir(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
-    return true;
+    return Replaced::Done;
+}
+
+// Rewrites the open file itself, for when it can't be replaced (its folder refuses new files,
+// it has other hard links, or its owner or attributes can't be carried over). A failure puts
+// the old contents back as far as it can.
+bool rewriteInPlace(int fd, std::string_view contents, std::string_view old)
+{
+    if (writeAll(fd, contents, 0) && ::ftruncate(fd, off_t(contents.size())) == 0 && ::fsync(fd) == 0)
+        return true;
+    if (writeAll(fd, old, 0)) {
+        [[maybe_unused]] const int ignored = ::ftruncate(fd, off_t(old.size()));
+    }
+    ::fsync(fd);
+    return false;
 }
 
 bool holdsLineBreakOrNul(std::string_view s)
@@ -487,31 +636,45 @@ void SettingsFile::WriteText(std::string_view section, std::string_view key,
     if (holdsLineBreakOrNul(section) || holdsLineBreakOrNul(key) || holdsLineBreakOrNul(value))
         failWrite();
 
-    const std::optional<fs::path> target = writeTarget(m_path);
-    if (!target)
+    const std::optional<WriteTarget> target = writeTarget(m_path);
+    LockedFile file;
+    if (!target || !openLocked(*target, file))
         failWrite();
-    const fs::path directory = target->parent_path().empty() ? fs::path(".") : target->parent_path();
-    std::error_code ec;
-    fs::create_directories(directory, ec);
-    if (ec)
+    const fs::path& path = target->path;
+    // A save that fails leaves no empty file of its own making behind.
+    auto fail = [&]() {
+        struct stat now {};
+        if (file.created && ::lstat(path.c_str(), &now) == 0 && now.st_ino == file.info.st_ino
+            && now.st_dev == file.info.st_dev)
+            ::unlink(path.c_str());
         failWrite();
+    };
 
-    const fs::path file = directory / target->filename();
-    const LoadedFile old = loadFile(file);
-    if (old.status == LoadStatus::Unreadable)
-        failWrite();
-    const bool exists = old.status == LoadStatus::Loaded;
+    const std::optional<std::string> old = readAll(file.fd.get(), file.info);
+    if (!old)
+        fail();
     // A file without any write permission is read-only on purpose; the rename below would
     // otherwise replace it, since only the directory's permissions are checked for that.
-    if (exists
-        && ((old.info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0))
-        failWrite();
+    if (!file.created
+        && (!file.writable || (file.info.st_mode & 0222) == 0
+            || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0))
+        fail();
 
-    const std::optional<std::string> contents = rewrite(old.text, section, key, value);
+    const std::optional<std::string> contents = rewrite(*old, section, key, value);
     if (!contents)
         return;
-    if (contents->empty() || !replaceFile(file, *contents, exists ? &old.info : nullptr))
-        failWrite();
+    if (contents->empty())
+        fail();
+
+    const std::string temporaryPrefix = "." + path.filename().string() + ".";
+    removeStaleTemporaries(path.parent_path(), temporaryPrefix);
+    const Replaced replaced = file.info.st_nlink > 1
+        ? Replaced::CannotKeep
+        : replaceFile(path, file.info, file.fd.get(), *contents);
+    if (replaced == Replaced::Done)
+        return;
+    if (replaced == Replaced::Failed || !rewriteInPlace(file.fd.get(), *contents, *old))
+        fail();
 }
 
 std::int32_t SettingsFile::ReadNumber(std::string_view section, std::string_view key,

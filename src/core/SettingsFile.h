@@ -25,8 +25,15 @@ namespace navrik {
 //
 // Reads never fail: a missing or unreadable file, section or key gives the default. A file of
 // any size is read whole.
-// Writes replace the whole file atomically and throw navrik::Error("tolvane.ini に書き込めません")
-// when the file can't be written, leaving the previous file as it was.
+// Writes hold an advisory lock (flock) on the file from reading it to replacing it, so two
+// processes saving at once lose no key. They replace the whole file atomically with one that
+// has its owner, mode and extended attributes (ACLs among them); where that can't be done (the
+// folder refuses the temporary file, the file has other hard links, its owner or attributes
+// can't be carried over) the file is rewritten in place. A new file gets the mode the kernel
+// gives any new file. Temporary files that a killed save left behind are removed. A symbolic
+// link is followed only to an existing regular file owned by the owner of the link's folder.
+// Writes throw navrik::Error("tolvane.ini に書き込めません") when the file can't be written,
+// leaving the previous file as it was.
 class SettingsFile {
 public:
     explicit SettingsFile(std::filesystem::path path = settingsFilePath());

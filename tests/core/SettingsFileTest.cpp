@@ -3,16 +3,66 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <fstream>
+#include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 using namespace navrik;
 
+// Counts the process's umask calls: reading the umask by setting it races with every thread
+// that creates a file meanwhile, so the settings file must never call it.
 namespace {
+int g_umaskCalls = 0;
+}
+extern "C" mode_t umask(mode_t mask)
+{
+    ++g_umaskCalls;
+    return mode_t(::syscall(SYS_umask, mask));
+}
+
+namespace {
+
+// Runs the function in a child process as an ordinary user (nobody when the test runs as
+// root, so that folder permissions apply) and tells whether it returned true.
+bool asOrdinaryUser(const std::function<bool()>& f)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        bool ok = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
+        try {
+            ok = ok && f();
+        } catch (...) {
+            ok = false;
+        }
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string output(const std::string& command)
+{
+    std::string text;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        text.push_back(char(c));
+    if (pipe)
+        ::pclose(pipe);
+    return text;
+}
 
 std::string utf16(std::u16string_view text, bool bigEndian)
 {
@@ -170,6 +220,118 @@ TEST_F(SettingsFileTest, FailedWritesRaiseTheErrorAndKeepTheOldFile)
 
     fs::permissions(m_file, fs::perms(0444));
     expectWriteFails();
+}
+
+// A symbolic link is followed only to an existing regular file of the link folder's owner.
+TEST_F(SettingsFileTest, LinksLeadOnlyToTheUsersOwnFile)
+{
+    fs::create_directories(m_dir / "real");
+    std::ofstream(m_dir / "real/tolvane.ini") << "[Inyou]\r\n";
+    fs::create_symlink("real/tolvane.ini", m_file);
+    m_settings.WriteNumber("Inyou", "FormTop", 7);
+    EXPECT_TRUE(fs::is_symlink(m_file));
+    EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=7\r\n");
+
+    for (const char* target : {"missing/tolvane.ini", "real"}) {
+        fs::remove(m_file);
+        fs::create_symlink(target, m_file);
+        EXPECT_THROW(m_settings.WriteNumber("Inyou", "FormTop", 7), Error) << target;
+    }
+    EXPECT_FALSE(fs::exists(m_dir / "missing"));
+
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((m_dir / "real/tolvane.ini").c_str(), 65534, 65534), 0);
+        fs::remove(m_file);
+        fs::create_symlink("real/tolvane.ini", m_file);
+        expectWriteFails();
+    }
+}
+
+// The normal write replaces the file; where that would lose something, the file is rewritten
+// where it stands.
+TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
+{
+    put("[Inyou]\r\n");
+    fs::create_hard_link(m_file, m_dir / "other.ini");
+    m_settings.WriteNumber("Inyou", "FormTop", 1);
+    EXPECT_EQ(fs::hard_link_count(m_file), 2u);
+    EXPECT_TRUE(fs::equivalent(m_file, m_dir / "other.ini"));
+    fs::remove(m_dir / "other.ini");
+
+    const bool userAttributes = ::setxattr(m_file.c_str(), "user.navrik", "x", 1, 0) == 0; // not on older tmpfs
+    ASSERT_EQ(std::system(("setfacl -m u:65534:rw " + m_file.string()).c_str()), 0);
+    const std::string acl = output("getfacl -cp " + m_file.string());
+    m_settings.WriteNumber("Inyou", "FormTop", 2);
+    char value[8] = {};
+    if (userAttributes)
+        EXPECT_EQ(::getxattr(m_file.c_str(), "user.navrik", value, sizeof value), 1);
+    EXPECT_EQ(output("getfacl -cp " + m_file.string()), acl);
+    EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=2\r\n");
+
+    // A new file gets the umask's mode, without the process umask being changed to read it.
+    fs::remove(m_file);
+    const mode_t saved = ::umask(027);
+    g_umaskCalls = 0;
+    m_settings.WriteNumber("Inyou", "FormTop", 3);
+    EXPECT_EQ(g_umaskCalls, 0);
+    ::umask(saved);
+    EXPECT_EQ(fs::status(m_file).permissions(), fs::perms(0640));
+}
+
+TEST_F(SettingsFileTest, StaleTemporaryFilesAreRemoved)
+{
+    put("[Inyou]\r\n");
+    for (const char* name : {".tolvane.ini.AbC123", ".tolvane.ini.live12", ".tolvane.ini.bak", "tolvane.ini.XYZ123"})
+        std::ofstream(m_dir / name) << "x";
+    const int live = ::open((m_dir / ".tolvane.ini.live12").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);   // a save in progress elsewhere
+    m_settings.WriteNumber("Inyou", "FormTop", 1);
+    ::close(live);
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(m_dir))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"tolvane.ini", ".tolvane.ini.live12", ".tolvane.ini.bak", "tolvane.ini.XYZ123"}));
+}
+
+// A folder that refuses the temporary file doesn't block a save to a writable file.
+TEST_F(SettingsFileTest, AReadOnlyFolderGetsTheFileRewrittenInPlace)
+{
+    put("[Inyou]\r\nFormTop=1\r\n");
+    ASSERT_EQ(::chown(m_file.c_str(), 65534, 65534), ::geteuid() == 0 ? 0 : -1);
+    fs::permissions(m_dir, fs::perms(0555));
+    EXPECT_TRUE(asOrdinaryUser([&] {
+        m_settings.WriteNumber("Inyou", "FormTop", 22);
+        return true;
+    }));
+    fs::permissions(m_dir, fs::perms(0755));
+    EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=22\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 1);
+}
+
+// Two processes saving at once take turns: every key of both is kept.
+TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
+{
+    constexpr int kKeys = 100;
+    pid_t children[2];
+    for (int writer = 0; writer < 2; ++writer) {
+        children[writer] = ::fork();
+        if (children[writer] == 0) {
+            for (int i = 0; i < kKeys; ++i)
+                m_settings.WriteNumber("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), i);
+            ::_exit(0);
+        }
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int missing = 0;
+    for (int writer = 0; writer < 2; ++writer) {
+        for (int i = 0; i < kKeys; ++i)
+            missing += m_settings.ReadNumber("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), -1) != i;
+    }
+    EXPECT_EQ(missing, 0);
 }
 
 } // namespace
