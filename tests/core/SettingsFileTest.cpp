@@ -263,8 +263,9 @@ TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
     const std::string acl = output("getfacl -cp " + m_file.string());
     m_settings.WriteNumber("Inyou", "FormTop", 2);
     char value[8] = {};
-    if (userAttributes)
+    if (userAttributes) {
         EXPECT_EQ(::getxattr(m_file.c_str(), "user.navrik", value, sizeof value), 1);
+    }
     EXPECT_EQ(output("getfacl -cp " + m_file.string()), acl);
     EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=2\r\n");
 
