@@ -466,20 +466,22 @@ bool openLocked(const WriteTarget& target, LockedFile& file)
     const char* path = target.path.c_str();
     constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     for (int attempt = 0; attempt < 1000; ++attempt) {
+        file.fd.reset();
         file.created = false;
         file.writable = true;
-        file.fd.reset(::open(path, O_RDWR | flags));
-        if (file.fd.get() < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        int fd = ::open(path, O_RDWR | flags);
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
             file.writable = false;
-            file.fd.reset(::open(path, O_RDONLY | flags));
+            fd = ::open(path, O_RDONLY | flags);
         }
-        if (file.fd.get() < 0 && errno == ENOENT && !target.throughLink) {
-            file.fd.reset(::open(path, O_RDWR | O_CREAT | O_EXCL | flags, 0666));
-            if (file.fd.get() < 0 && errno == EEXIST)
+        if (fd < 0 && errno == ENOENT && !target.throughLink) {
+            fd = ::open(path, O_RDWR | O_CREAT | O_EXCL | flags, 0666);
+            if (fd < 0 && errno == EEXIST)
                 continue;
-            file.created = file.writable = file.fd.get() >= 0;
+            file.created = file.writable = fd >= 0;
         }
-        if (file.fd.get() < 0 || ::fstat(file.fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode)
+        file.fd.reset(fd);
+        if (fd < 0 || ::fstat(file.fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode)
             || (target.throughLink && file.info.st_uid != target.owner))
             return false;
         while (::flock(file.fd.get(), LOCK_EX) != 0 && errno == EINTR) {
