@@ -550,8 +550,9 @@ bool copyAttributes(int from, int to)
     if (!oldNames || !newNames)
         return false;
     bool ok = true;
+    const std::string oldList = '\0' + *oldNames;
     forEachName(*newNames, [&](const std::string& name) {
-        if (std::string_view(*oldNames).find(name + '\0') == std::string_view::npos)
+        if (oldList.find('\0' + name + '\0') == std::string::npos)
             ok = ok && ::fremovexattr(to, name.c_str()) == 0;
     });
     forEachName(*oldNames, [&](const std::string& name) {
