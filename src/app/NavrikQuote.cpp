@@ -20,8 +20,8 @@ navrik::QuoteOptions readQuoteDefaults()
 {
     const navrik::Settings settings = navrik::loadSettings(navrik::SettingsFile()).clamped();
     navrik::QuoteOptions options;
-    // The default mark is plain ASCII, the same bytes in code page 932 and in UTF-8.
-    options.mark = navrik::cp932ToUtf8(settings.mark);
+    // Read as the main window reads it: code page 932, or UTF-8 where that is what it holds.
+    options.mark = navrik::storedTextToUtf8(settings.mark);
     options.adjustLines = settings.autoLines;
     options.charactersPerLine = settings.charcters;
     return options;

@@ -12,6 +12,26 @@ std::string cp932ToUtf8(std::string_view bytes)
     return text.toStdString();
 }
 
+namespace {
+
+// Whether the bytes decode in the encoding without an error; Stateless reports an incomplete
+// character at the end too.
+bool decodesAs(const char* encoding, std::string_view bytes)
+{
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    [[maybe_unused]] const QString text = decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return decoder.isValid() && !decoder.hasError();
+}
+
+} // namespace
+
+std::string storedTextToUtf8(std::string_view bytes)
+{
+    if (!decodesAs("cp932", bytes) && decodesAs("UTF-8", bytes))
+        return std::string(bytes);
+    return cp932ToUtf8(bytes);
+}
+
 bool utf8ToCp932(std::string_view text, std::string& out)
 {
     QStringEncoder encoder("cp932", QStringConverter::Flag::Stateless);

@@ -189,9 +189,17 @@ void TMainForm::bindEvents()
     connect(m_settings, &navrik::SettingsModel::formSizeApplied, this,
             [this] { navrik::guarded([&] { FormRedraw(m_settings->values().autoPaste); }); });
     connect(FlagEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
-        // The field only ever holds characters that code page 932 can store.
+        // What the file held goes back byte for byte while the field shows what was loaded from
+        // it, even where code page 932 would spell it otherwise or can't spell it at all.
+        if (text == m_loadedMark) {
+            m_settings->setMark(m_storedMark);
+            return;
+        }
+        // Typed text only ever holds characters that code page 932 can store; a mark loaded as
+        // UTF-8 may hold others, and then stays UTF-8.
         std::string mark;
-        navrik::utf8ToCp932(text.toStdString(), mark);
+        if (!navrik::utf8ToCp932(text.toStdString(), mark))
+            mark = text.toStdString();
         m_settings->setMark(std::move(mark));
     });
 
@@ -206,7 +214,9 @@ void TMainForm::bindEvents()
 void TMainForm::FormCreate()
 {
     const navrik::Settings stored = m_settings->load();
-    FlagEdit->setText(QString::fromStdString(navrik::cp932ToUtf8(stored.mark)));
+    m_storedMark = stored.mark;
+    m_loadedMark = QString::fromStdString(navrik::storedTextToUtf8(stored.mark));
+    FlagEdit->setText(m_loadedMark);
     move(stored.formLeft, stored.formTop);
     setWindowWidth(stored.formWidth);
     setWindowHeight(stored.formHeight);

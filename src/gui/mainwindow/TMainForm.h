@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <QWidget>
+
+#include <string>
 
 class QAction;
 class QDialog;
@@ -109,6 +112,8 @@ private:
 
     navrik::SettingsModel* m_settings;
     QDialog* m_settingsDialog = nullptr;
+    std::string m_storedMark; // the quote mark's bytes as the file held them
+    QString m_loadedMark;     // and as the field showed them: while it does, they stay as stored
     QWidget* m_panelClient; // the client area of MainPanel, inside its border
     int m_hoverState = 0;   // tool button drawn highlighted
     int m_dragFlag = 0;     // -1 while the window follows the pointer

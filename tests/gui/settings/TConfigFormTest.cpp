@@ -135,6 +135,32 @@ private slots:
         });
     }
 
+    // The quote mark goes back byte for byte while the field shows what was loaded, whether or
+    // not code page 932 spells it so; bytes that are UTF-8 and not code page 932 show as UTF-8.
+    void storedMarkComesBackAsItWas()
+    {
+        const std::pair<std::string, QString> cases[] = {
+            {"\xEF\xBC\x9E ", QStringLiteral("＞ ")}, {"\x81\x84 ", QStringLiteral("＞ ")},
+            {"\xED\x40", QStringLiteral("纊")}, // written as FA 5C when typed
+            {"\x80\xA0\xFD\xFE\xFF", {}},     // no character of code page 932, nor UTF-8
+        };
+        for (const auto& [bytes, shown] : cases) {
+            const std::string line = "String=\"" + bytes + "\"\r\n";
+            start(line.c_str());
+            const QString loaded = MainForm->FlagEdit->text();
+            if (!shown.isNull())
+                QCOMPARE(loaded, shown);
+            MainForm->FlagEdit->setText("x");
+            MainForm->FlagEdit->setText(loaded);
+            MainForm->FormClose();
+            QVERIFY2(settings().find(line) != std::string::npos, line.c_str());
+            MainForm->FlagEdit->setText(QStringLiteral("＞＞"));
+            MainForm->FormClose();
+            QVERIFY(settings().find("String=\"\x81\x84\x81\x84\"\r\n") != std::string::npos);
+            navrik::destroyWindows();
+        }
+    }
+
     // The program's own run: the dialog saves at its closing, the main window at the end.
     void programRun()
     {
