@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -62,6 +63,32 @@ private slots:
             });
             QVERIFY2(code == 0 && !MainForm && !ConfigForm, how);
         }
+    }
+
+    // A close that can't save shows the error box and keeps the program; the next close ends
+    // it with 0 all the same, without another box.
+    void aFailedSaveEndsTheProgramAtTheNextClose()
+    {
+        const QString file = m_config.filePath("tolvane.ini");
+        QFile(file).open(QIODevice::WriteOnly);
+        QFile::setPermissions(file, QFile::ReadOwner);
+        int boxes = 0;
+        bool stayed = false;
+        const int code = runProgram([&] {
+            auto* poll = new QTimer(MainForm);
+            QObject::connect(poll, &QTimer::timeout, [&] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    ++boxes, box->button(QMessageBox::Ok)->click();
+            });
+            poll->start(20);
+            MainForm->close();
+            stayed = MainForm->isVisible();
+            MainForm->close();
+        });
+        QFile::remove(file);
+        QCOMPARE(code, 0);
+        QVERIFY(stayed);
+        QCOMPARE(boxes, 1);
     }
 
     // An error in a handler shows in the error box and the program goes on.

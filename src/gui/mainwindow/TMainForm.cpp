@@ -243,13 +243,23 @@ void TMainForm::resizeEvent(QResizeEvent*)
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // The window stays on the screen until the quit request is taken; a failed save
-    // keeps the program running and a later close tries again.
+    // The window stays on the screen until the quit request is taken. A failed save shows the
+    // error box and keeps the program running, so the user can make the file writable and
+    // close again; that next close ends the program even when its save fails as well, so a
+    // file that can't be written never keeps the user from quitting.
     event->ignore();
-    if (navrik::guarded([&] { FormClose(); }))
-        // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes
-        // back here, is refused and posts another quit, so the program never ends.
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    if (m_saveFailed) {
+        try {
+            FormClose();
+        } catch (const std::exception&) {
+        }
+    } else if (!navrik::guarded([&] { FormClose(); })) {
+        m_saveFailed = true;
+        return;
+    }
+    // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes back
+    // here, is refused and posts another quit, so the program never ends.
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void TMainForm::changeEvent(QEvent* event)

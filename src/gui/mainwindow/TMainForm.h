@@ -114,6 +114,7 @@ private:
     QDialog* m_settingsDialog = nullptr;
     std::string m_storedMark; // the quote mark's bytes as the file held them
     QString m_loadedMark;     // and as the field showed them: while it does, they stay as stored
+    bool m_saveFailed = false; // a close could not save: the next close ends the program anyway
     QWidget* m_panelClient; // the client area of MainPanel, inside its border
     int m_hoverState = 0;   // tool button drawn highlighted
     int m_dragFlag = 0;     // -1 while the window follows the pointer
