@@ -419,6 +419,11 @@ LoadedFile loadFile(const fs::path& path)
     return file;
 }
 
+fs::path folderOf(const fs::path& path)
+{
+    return path.parent_path().empty() ? fs::path(".") : path.parent_path();
+}
+
 // The file a write changes. A symbolic link is followed only to an existing regular file that
 // belongs to the owner of the folder holding the link, so a link can't lead a write (by root
 // with a user's HOME, say) to someone else's file; a dangling link is an error, and no folder
@@ -433,14 +438,13 @@ std::optional<WriteTarget> writeTarget(const fs::path& path)
 {
     struct stat link {};
     if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-        const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
         std::error_code ec;
-        fs::create_directories(folder, ec);
+        fs::create_directories(folderOf(path), ec);
         if (ec)
             return std::nullopt;
         return WriteTarget{path};
     }
-    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    const fs::path folder = folderOf(path);
     struct stat folderInfo {};
     std::error_code ec;
     fs::path target = fs::canonical(path, ec);
@@ -589,7 +593,7 @@ Replaced replaceFile(const fs::path& target, const struct stat& old, int oldFd, 
     if (!writeAll(fd.get(), contents, 0) || ::fsync(fd.get()) != 0 || !fd.reset()
         || ::rename(pattern.c_str(), target.c_str()) != 0)
         return discard(Replaced::Failed);
-    FileDescriptor dir(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dir(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
     return Replaced::Done;
@@ -670,7 +674,7 @@ void SettingsFile::WriteText(std::string_view section, std::string_view key,
         fail();
 
     const std::string temporaryPrefix = "." + path.filename().string() + ".";
-    removeStaleTemporaries(path.parent_path(), temporaryPrefix);
+    removeStaleTemporaries(folderOf(path), temporaryPrefix);
     const Replaced replaced = file.info.st_nlink > 1
         ? Replaced::CannotKeep
         : replaceFile(path, file.info, file.fd.get(), *contents);
