@@ -1,5 +1,5 @@
 // The settings file on any bytes: setting one key changes only the bytes of that key's line (or
-// adds its line, or its section and its line), every other key reads as before, the key reads
+// adds its line, or its section and its line; in a UTF-16 file, its code units), every other key reads as before, the key reads
 // back what was set, and setting the value it already has leaves the file byte for byte.
 #include "FuzzInput.h"
 
@@ -24,6 +24,27 @@ std::string contents(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The file as its lines are read: one unit a byte, or after a UTF-16 byte-order mark one a
+// UTF-16 code unit (an odd last byte stays a unit of its own).
+std::u16string units(const std::string& file)
+{
+    const bool little = file.starts_with("\xFF\xFE");
+    const bool big = file.starts_with("\xFE\xFF");
+    std::u16string out;
+    for (std::size_t i = 0; i < file.size();) {
+        const auto first = static_cast<unsigned char>(file[i]);
+        if ((!little && !big) || i + 1 == file.size()) {
+            out.push_back(first);
+            ++i;
+            continue;
+        }
+        const auto second = static_cast<unsigned char>(file[i + 1]);
+        out.push_back(char16_t(big ? first << 8 | second : second << 8 | first));
+        i += 2;
+    }
+    return out;
 }
 
 } // namespace
@@ -63,14 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     // What changed lies within one line of the old file: no break of it was touched.
+    const std::u16string before16 = units(before);
+    const std::u16string after16 = units(after);
     std::size_t prefix = 0;
-    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+    while (prefix < before16.size() && prefix < after16.size() && before16[prefix] == after16[prefix])
         ++prefix;
     std::size_t suffix = 0;
-    while (suffix < before.size() - prefix && suffix < after.size() - prefix
-           && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+    while (suffix < before16.size() - prefix && suffix < after16.size() - prefix
+           && before16[before16.size() - 1 - suffix] == after16[after16.size() - 1 - suffix])
         ++suffix;
-    if (before.substr(prefix, before.size() - prefix - suffix).find_first_of("\r\n") != std::string::npos)
+    if (before16.substr(prefix, before16.size() - prefix - suffix).find_first_of(u"\r\n") != std::u16string::npos)
         std::abort();
 
     file.WriteText(kSettingsSection, changed.name, value);
