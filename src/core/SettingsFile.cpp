@@ -13,10 +13,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <type_traits>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -465,6 +467,23 @@ struct LockedFile {
     bool created = false;
 };
 
+// How long a save waits for another process's save to end before it reports the write error;
+// a process stopped in the middle of a save must not freeze this one for ever.
+constexpr std::chrono::milliseconds kLockWait{2000};
+
+bool lockWithin(int fd, std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return errno == ENOLCK || errno == EOPNOTSUPP; // no locks here: save without one
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 bool openLocked(const WriteTarget& target, LockedFile& file)
 {
     const char* path = target.path.c_str();
@@ -488,8 +507,8 @@ bool openLocked(const WriteTarget& target, LockedFile& file)
         if (fd < 0 || ::fstat(file.fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode)
             || (target.throughLink && file.info.st_uid != target.owner))
             return false;
-        while (::flock(file.fd.get(), LOCK_EX) != 0 && errno == EINTR) {
-        }
+        if (!lockWithin(file.fd.get(), kLockWait))
+            return false;
         struct stat now {};
         if (::lstat(path, &now) != 0 || now.st_dev != file.info.st_dev || now.st_ino != file.info.st_ino)
             continue;

@@ -333,6 +333,12 @@ TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
             missing += m_settings.ReadNumber("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), -1) != i;
     }
     EXPECT_EQ(missing, 0);
+
+    // A save that never ends elsewhere (a stopped process) gives the write error, not a hang.
+    const int held = ::open(m_file.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    expectWriteFails();
+    ::close(held);
 }
 
 } // namespace
