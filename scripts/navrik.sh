@@ -15,7 +15,8 @@ packages=(
     xvfb xauth xdotool xclip x11-utils imagemagick
     librsvg2-bin scdoc gzip
 )
-# Only the tests use these: the validators of the install tree and the Debian package tools.
+# Only the tests use these: the validators of the install tree, the Debian package tools, and
+# the extended attribute and ACL tools of the settings file tests.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     attr acl
