@@ -11,6 +11,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-ipafont-gothic
+    libicu-dev
     libgtest-dev clang libclang-rt-14-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
     librsvg2-bin scdoc gzip

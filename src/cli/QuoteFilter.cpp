@@ -65,6 +65,8 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
             return QuoteFilterAction::ShowVersion;
         if (argument == "-W" || argument == "--no-wrap") {
             options.adjustLines = false;
+        } else if (argument == "-s" || argument == "--smart") {
+            options.smartBreaks = true;
         } else if (argument.starts_with("-m")) {
             options.mark = value();
         } else if (argument.starts_with("-w")) {
@@ -147,7 +149,9 @@ void runQuoteFilter(std::FILE* in, std::FILE* out, const QuoteOptions& options)
         chunk.done = std::async(std::launch::async, [&chunk, &options, budget, previousEnding] {
             chunk.quoted.clear();
             chunk.quoted.reserve(chunk.text.size() + chunk.text.size() / 4 + options.mark.size() + 16);
-            QuoteStream(options.mark, budget, previousEnding).quote(chunk.text, chunk.quoted);
+            QuoteStream(options.mark, budget, previousEnding,
+                        options.smartBreaks ? BreakStyle::Smart : BreakStyle::Columns)
+                .quote(chunk.text, chunk.quoted);
         });
         if (!endOfText)
             previousEnding = finalBreak(chunk.text);

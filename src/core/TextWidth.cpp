@@ -1,5 +1,7 @@
 #include "core/TextWidth.h"
 
+#include "core/Graphemes.h"
+
 namespace navrik {
 
 namespace {
@@ -84,13 +86,8 @@ std::int64_t textWidth(std::string_view text)
     return width;
 }
 
-std::size_t splitLength(std::string_view line, std::int64_t budget)
+std::size_t fitLength(std::string_view line, std::int64_t budget)
 {
-    // No character is wider in columns than it is long in bytes, so a line with no more
-    // bytes than the budget fits without looking at it.
-    if (static_cast<std::int64_t>(line.size()) <= budget)
-        return line.size();
-
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t size = line.size();
     std::size_t pos = 0;
@@ -118,9 +115,21 @@ std::size_t splitLength(std::string_view line, std::int64_t budget)
         used += width;
         pos += length;
     }
-    if (pos == 0 && !line.empty())
-        pos = characterAt(line, 0).length;
     return pos;
+}
+
+std::size_t splitLength(std::string_view line, std::int64_t budget)
+{
+    // No character is wider in columns than it is long in bytes, so a line with no more
+    // bytes than the budget fits without looking at it.
+    if (static_cast<std::int64_t>(line.size()) <= budget)
+        return line.size();
+    const std::size_t fit = fitLength(line, budget);
+    if (fit == line.size())
+        return fit;
+    // Only the cut itself is looked at for clusters: in most text it falls between two
+    // characters that never join.
+    return clusterCut(line, fit);
 }
 
 } // namespace navrik

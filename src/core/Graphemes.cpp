@@ -1,0 +1,112 @@
+#include "core/Graphemes.h"
+
+#include "core/IcuText.h"
+#include "core/TextWidth.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+
+#include <memory>
+
+namespace navrik {
+
+namespace {
+
+bool joinsNothing(char32_t c)
+{
+    // Other, Control, CR and LF never join the character before or after them, except CR
+    // before LF; every other grapheme class may.
+    const auto gcb = UGraphemeClusterBreak(u_getIntPropertyValue(UChar32(c), UCHAR_GRAPHEME_CLUSTER_BREAK));
+    return gcb == U_GCB_OTHER || gcb == U_GCB_CONTROL || gcb == U_GCB_CR || gcb == U_GCB_LF;
+}
+
+// A cut between these two characters is a cluster boundary whatever surrounds them.
+bool surelyBoundary(const Utf8Char& before, const Utf8Char& after)
+{
+    if (before.code == U'\r' && after.code == U'\n')
+        return false;
+    if (before.code < 0x80 && after.code < 0x80)
+        return true;
+    // An invalid byte reads as U+FFFD, which is of class Other.
+    return (!before.valid || joinsNothing(before.code)) && (!after.valid || joinsNothing(after.code));
+}
+
+// ICU's cluster iterator over the start of a line, one per thread.
+struct ClusterIterator {
+    ClusterIterator()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        iterator.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status))
+            iterator.reset();
+    }
+
+    // The cluster boundaries before and after pos in text, looking no further than needed.
+    std::size_t cut(std::string_view line, std::size_t pos)
+    {
+        if (!iterator) // no ICU data: cut between characters, as before clusters were kept
+            return pos > 0 ? pos : characterAt(line, 0).length;
+        for (std::size_t end = pos + 64;; end = line.size()) {
+            window.assign(line, 0, end < line.size() ? end : line.size());
+            UErrorCode status = U_ZERO_ERROR;
+            window.attach(*iterator, status);
+            const std::int32_t unit = window.unitAt(pos);
+            if (pos > 0) {
+                if (iterator->isBoundary(unit))
+                    return pos;
+                const std::int32_t before = iterator->preceding(unit);
+                if (before > 0)
+                    return window.byteAt(before);
+            }
+            const std::int32_t after = iterator->following(unit);
+            // The cluster may go on past the window: look at the whole line.
+            if (window.byteAt(after) < line.size() && window.byteAt(after) == window.bytes() && window.bytes() < line.size())
+                continue;
+            return window.byteAt(after);
+        }
+    }
+
+    std::unique_ptr<icu::BreakIterator> iterator;
+    IcuText window;
+};
+
+} // namespace
+
+std::size_t characterStartBefore(std::string_view text, std::size_t pos)
+{
+    // Up to three continuation bytes back, a lead byte whose character ends exactly at pos;
+    // otherwise the byte before pos is a character of its own.
+    for (std::size_t back = 2; back <= 4 && back <= pos; ++back) {
+        const auto b = static_cast<unsigned char>(text[pos - back]);
+        if ((b & 0xC0) != 0x80) {
+            if (b >= 0xC0 && characterAt(text, pos - back).length == back)
+                return pos - back;
+            break;
+        }
+    }
+    return pos - 1;
+}
+
+bool isClusterBoundary(std::string_view text, std::size_t pos)
+{
+    if (surelyBoundary(characterAt(text, characterStartBefore(text, pos)), characterAt(text, pos)))
+        return true;
+    thread_local ClusterIterator clusters;
+    return clusters.cut(text, pos) == pos;
+}
+
+std::size_t clusterCut(std::string_view text, std::size_t pos)
+{
+    if (pos > 0) {
+        if (surelyBoundary(characterAt(text, characterStartBefore(text, pos)), characterAt(text, pos)))
+            return pos;
+    } else {
+        const Utf8Char first = characterAt(text, 0);
+        if (first.length == text.size() || surelyBoundary(first, characterAt(text, first.length)))
+            return first.length;
+    }
+    thread_local ClusterIterator clusters;
+    return clusters.cut(text, pos);
+}
+
+} // namespace navrik
