@@ -117,9 +117,34 @@ std::size_t asciiWordStart(std::string_view line, std::size_t after, std::size_t
     return start;
 }
 
+
 int lineBreakClass(char32_t c)
 {
     return u_getIntPropertyValue(UChar32(c), UCHAR_LINE_BREAK);
+}
+
+// Whether a piece may end at pos by the Japanese rules as they read the two characters there:
+// the next one may begin a line and the one before may end it. The iterator already keeps to
+// this, except after blanks (Unicode lets "ー" or "。" begin a line after a space); mail text
+// is better off without those lines too.
+bool keepsJapaneseRules(std::string_view line, std::size_t pos)
+{
+    const Utf8Char next = characterAt(line, pos);
+    if (next.valid) {
+        switch (lineBreakClass(next.code)) {
+        case U_LB_CLOSE_PUNCTUATION:
+        case U_LB_CLOSE_PARENTHESIS:
+        case U_LB_EXCLAMATION:
+        case U_LB_INFIX_NUMERIC:
+        case U_LB_NONSTARTER:
+        case U_LB_CONDITIONAL_JAPANESE_STARTER:
+            return false;
+        default:
+            break;
+        }
+    }
+    const Utf8Char before = characterAt(line, characterStartBefore(line, pos));
+    return !before.valid || lineBreakClass(before.code) != U_LB_OPEN_PUNCTUATION;
 }
 
 // Offsets at or past the end, as ICU's iterators return, for the end of the line.
@@ -239,13 +264,10 @@ std::size_t SmartBreaker::lastOpportunity(std::string_view line, std::size_t sta
 {
     std::size_t limit = fit;
     for (const Link& link : m_links) {
-        if (link.first < fit && fit < link.second) {
-            // The link does not fit here: it starts the next piece, or, where it cannot (it
-            // follows an opening bracket), the piece ends before it.
-            if (mayStartLink(line, link.first, after))
-                return link.first;
+        // A link that does not fit here starts the next piece (below), or, where it cannot (it
+        // follows an opening bracket), the piece ends before it.
+        if (link.first < fit && fit < link.second)
             limit = link.first;
-        }
     }
     if (limit <= after)
         return 0;
@@ -272,20 +294,34 @@ std::size_t SmartBreaker::lastOpportunity(std::string_view line, std::size_t sta
         const std::size_t pos = *it;
         if (pos <= after || pos <= best)
             break;
-        if (!insideLink(pos) && isClusterBoundary(line, pos))
+        if (!insideLink(pos) && keepsJapaneseRules(line, pos) && isClusterBoundary(line, pos))
             return pos;
     }
     return best;
 }
 
 // The end of a piece starting at start when no opportunity fits the budget: the word is cut
-// as the default way cuts it, unless that cut falls inside a link.
+// as the default way cuts it, unless that cut falls inside a link. Then the word is cut before
+// the link and the opening brackets right before it, or, when the link starts the piece, the
+// piece holds the whole link.
 std::size_t SmartBreaker::cutWord(std::string_view line, std::size_t start, std::int64_t budget)
 {
     const std::size_t cut = start + splitLength(line.substr(start), budget);
-    for (const Link& link : m_links)
-        if (link.first < cut && cut < link.second)
+    for (const Link& link : m_links) {
+        if (link.first < cut && cut < link.second) {
+            std::size_t before = link.first;
+            while (before > start) {
+                const std::size_t previous = characterStartBefore(line, before);
+                const Utf8Char c = characterAt(line, previous);
+                if (!c.valid || lineBreakClass(c.code) != U_LB_OPEN_PUNCTUATION)
+                    break;
+                before = previous;
+            }
+            if (before > start && isClusterBoundary(line, before))
+                return before;
             return breakAfterLink(line, start, link);
+        }
+    }
     return cut;
 }
 
@@ -299,7 +335,8 @@ std::size_t SmartBreaker::breakAfterLink(std::string_view line, std::size_t star
     const std::size_t to = offsetEndingCharacters(line, reach, kLookahead);
     m_icu->opportunities(line, start, to, reach, m_opportunities);
     for (const std::size_t pos : m_opportunities)
-        if (pos >= link.second && (pos < to || pos == line.size()) && !insideLink(pos) && isClusterBoundary(line, pos))
+        if (pos >= link.second && (pos < to || pos == line.size()) && !insideLink(pos)
+            && keepsJapaneseRules(line, pos) && isClusterBoundary(line, pos))
             return pos;
     return link.second;
 }
