@@ -51,6 +51,8 @@ public:
     QAction* StayOnTop;
     QAction* N3;
     QAction* K7;
+    QMenu* OptionsMenu;    // 追加オプション, above 終了
+    QAction* SmartBreaks;  // in OptionsMenu: 禁則処理で改行
     QAction* Exit1;
     QTimer* PopupTimer;
 
@@ -81,6 +83,7 @@ public:
     void ConfigBtnClick();
     void StayOnTopClick();
     void K7Click();
+    void SmartBreaksClick();
     void Exit1Click();
 
     // Which tool button is drawn highlighted: 0 none, 1 MakeBtn, 2 PasteBtn, 3 ConfigBtn.
