@@ -5,7 +5,10 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
+#include <unicode/ucpmap.h>
 
+#include <bitset>
+#include <cstdint>
 #include <memory>
 
 namespace navrik {
@@ -34,12 +37,46 @@ Utf8Char decodeBefore(std::string_view text, std::size_t pos)
     return decodeAt(text, characterStartBefore(text, pos));
 }
 
-bool joinsNothing(char32_t c)
+bool isLoner(std::uint32_t gcb)
 {
     // Other, Control, CR and LF never join the character before or after them, except CR
     // before LF; every other grapheme class may.
-    const auto gcb = UGraphemeClusterBreak(u_getIntPropertyValue(UChar32(c), UCHAR_GRAPHEME_CLUSTER_BREAK));
     return gcb == U_GCB_OTHER || gcb == U_GCB_CONTROL || gcb == U_GCB_CR || gcb == U_GCB_LF;
+}
+
+// The characters of the Basic Multilingual Plane that never join a neighbour, read once from
+// ICU's grapheme data, so the test at every cut of a long line is a bit lookup.
+struct BmpLoners {
+    BmpLoners()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        const UCPMap* map = u_getIntPropertyMap(UCHAR_GRAPHEME_CLUSTER_BREAK, &status);
+        if (U_FAILURE(status))
+            return;
+        for (UChar32 start = 0; start < 0x10000;) {
+            std::uint32_t gcb = 0;
+            const UChar32 end = ucpmap_getRange(map, start, UCPMAP_RANGE_NORMAL, 0, nullptr, nullptr, &gcb);
+            if (end < start)
+                return;
+            if (isLoner(gcb))
+                for (UChar32 c = start; c <= end && c < 0x10000; ++c)
+                    bits.set(std::size_t(c));
+            start = end + 1;
+        }
+        read = true;
+    }
+
+    std::bitset<0x10000> bits;
+    bool read = false;
+};
+
+const BmpLoners loners;
+
+bool joinsNothing(char32_t c)
+{
+    if (c < 0x10000 && loners.read)
+        return loners.bits[c];
+    return isLoner(std::uint32_t(u_getIntPropertyValue(UChar32(c), UCHAR_GRAPHEME_CLUSTER_BREAK)));
 }
 
 // A cut between these two characters is a cluster boundary whatever surrounds them.
@@ -125,8 +162,13 @@ bool isClusterBoundary(std::string_view text, std::size_t pos)
 
 std::size_t clusterCut(std::string_view text, std::size_t pos)
 {
+    return clusterCut(text, pos, pos > 0 ? characterStartBefore(text, pos) : 0);
+}
+
+std::size_t clusterCut(std::string_view text, std::size_t pos, std::size_t previous)
+{
     if (pos > 0) {
-        if (surelyBoundary(decodeBefore(text, pos), decodeAt(text, pos)))
+        if (surelyBoundary(decodeAt(text, previous), decodeAt(text, pos)))
             return pos;
     } else {
         const Utf8Char first = decodeAt(text, 0);

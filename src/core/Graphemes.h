@@ -21,5 +21,7 @@ bool isClusterBoundary(std::string_view text, std::size_t pos);
 // itself when it is one, else the start of the cluster that holds pos, or, when that cluster
 // starts the text, its end. pos 0 gives the end of the first cluster.
 std::size_t clusterCut(std::string_view text, std::size_t pos);
+// The same, given where the character before pos starts (any value when pos is 0).
+std::size_t clusterCut(std::string_view text, std::size_t pos, std::size_t previous);
 
 } // namespace navrik
