@@ -46,8 +46,8 @@ bool continuesLink(char c)
     return c > ' ' && c < 0x7F && c != ')' && c != ']' && c != '}' && c != '>';
 }
 
-// Where a link starts when the scheme whose colon is at colon, or the "www." at dot - 3, opens
-// one; npos when none does.
+// Where a link starts when the colon at colon ends one of the link schemes (not run on from a
+// word); npos when it does not.
 std::size_t linkStartAtColon(std::string_view line, std::size_t colon)
 {
     using namespace std::string_view_literals;
@@ -117,7 +117,6 @@ std::size_t asciiWordStart(std::string_view line, std::size_t after, std::size_t
     return start;
 }
 
-
 int lineBreakClass(char32_t c)
 {
     return u_getIntPropertyValue(UChar32(c), UCHAR_LINE_BREAK);
@@ -147,7 +146,7 @@ bool keepsJapaneseRules(std::string_view line, std::size_t pos)
     return !before.valid || lineBreakClass(before.code) != U_LB_OPEN_PUNCTUATION;
 }
 
-// Offsets at or past the end, as ICU's iterators return, for the end of the line.
+// The offset that lies the given number of characters after pos, or the line's end.
 std::size_t offsetEndingCharacters(std::string_view line, std::size_t pos, int characters)
 {
     for (int i = 0; i < characters && pos < line.size(); ++i)
