@@ -333,10 +333,13 @@ std::size_t SmartBreaker::breakAfterLink(std::string_view line, std::size_t star
     const std::size_t reach = offsetEndingCharacters(line, link.second, kAfterLink);
     const std::size_t to = offsetEndingCharacters(line, reach, kLookahead);
     m_icu->opportunities(line, start, to, reach, m_opportunities);
-    for (const std::size_t pos : m_opportunities)
-        if (pos >= link.second && (pos < to || pos == line.size()) && !insideLink(pos)
-            && keepsJapaneseRules(line, pos) && isClusterBoundary(line, pos))
+    for (const std::size_t pos : m_opportunities) {
+        if (pos == line.size())
             return pos;
+        if (pos >= link.second && pos < to && !insideLink(pos) && keepsJapaneseRules(line, pos)
+            && isClusterBoundary(line, pos))
+            return pos;
+    }
     return link.second;
 }
 
