@@ -1,6 +1,6 @@
 // navrik-quote: the quoting filter for terminals and editors. Reads text on standard input and
-// writes it quoted on standard output, with Navrik's saved quote mark and line adjustment unless
-// options say otherwise.
+// writes it quoted on standard output, with Navrik's saved quote mark, line adjustment and smart
+// breaking unless options say otherwise.
 #include "cli/QuoteFilter.h"
 #include "codec/Cp932.h"
 #include "core/Error.h"
@@ -24,6 +24,7 @@ navrik::QuoteOptions readQuoteDefaults()
     options.mark = navrik::storedTextToUtf8(settings.mark);
     options.adjustLines = settings.autoLines;
     options.charactersPerLine = settings.charcters;
+    options.smartBreaks = settings.smartBreaks;
     return options;
 }
 

@@ -65,6 +65,10 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
             return QuoteFilterAction::ShowVersion;
         if (argument == "-W" || argument == "--no-wrap") {
             options.adjustLines = false;
+        } else if (argument == "-s" || argument == "--smart") {
+            options.smartBreaks = true;
+        } else if (argument == "-S" || argument == "--no-smart") {
+            options.smartBreaks = false;
         } else if (argument.starts_with("-m")) {
             options.mark = value();
         } else if (argument.starts_with("-w")) {
@@ -82,7 +86,7 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
 
 std::string quoteFilterUsage()
 {
-    return "Usage: navrik-quote [-m MARK] [-w N | -W] < text > quoted\n"
+    return "Usage: navrik-quote [-m MARK] [-w N | -W] [-s | -S] < text > quoted\n"
            "Puts a quote mark in front of every line of standard input and writes the result\n"
            "to standard output. Every line keeps its own line break.\n"
            "\n"
@@ -91,6 +95,11 @@ std::string quoteFilterUsage()
            "                 quote mark included; a full-width character takes two columns\n"
            "                 (N from 1 to 100000; default: Navrik's setting, else 70)\n"
            "  -W, --no-wrap  do not break lines\n"
+           "  -s, --smart    break where a reader expects: between words, by the Japanese\n"
+           "                 line-breaking rules (no line starts with 。 or 」, none ends with\n"
+           "                 「), never inside a link, keeping a line's own quote marks (\">\")\n"
+           "                 on its continuations (default: Navrik's setting, else off)\n"
+           "  -S, --no-smart break at the width, whole characters kept\n"
            "      --help     show this help and exit\n"
            "      --version  show the version and exit\n"
            "\n"
@@ -147,7 +156,9 @@ void runQuoteFilter(std::FILE* in, std::FILE* out, const QuoteOptions& options)
         chunk.done = std::async(std::launch::async, [&chunk, &options, budget, previousEnding] {
             chunk.quoted.clear();
             chunk.quoted.reserve(chunk.text.size() + chunk.text.size() / 4 + options.mark.size() + 16);
-            QuoteStream(options.mark, budget, previousEnding).quote(chunk.text, chunk.quoted);
+            QuoteStream(options.mark, budget, previousEnding,
+                        options.smartBreaks ? BreakStyle::Smart : BreakStyle::Columns)
+                .quote(chunk.text, chunk.quoted);
         });
         if (!endOfText)
             previousEnding = finalBreak(chunk.text);

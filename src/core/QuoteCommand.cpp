@@ -13,11 +13,11 @@ std::int64_t lineBudget(const QuoteOptions& options)
     return std::int64_t(options.charactersPerLine) - textWidth(options.mark);
 }
 
-std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget)
+std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget, bool smartBreaks)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 8 + mark.size() + 16);
-    QuoteStream(std::string(mark), budget).quote(text, out);
+    QuoteStream(std::string(mark), budget, "\n", smartBreaks ? BreakStyle::Smart : BreakStyle::Columns).quote(text, out);
     return out;
 }
 
@@ -58,7 +58,7 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
         pasteCommand(buffer);
     const std::int64_t budget = lineBudget(options);
     if (buffer.lineCount() > 0)
-        buffer.setText(quoteText(buffer.text(), options.mark, budget));
+        buffer.setText(quoteText(buffer.text(), options.mark, budget, options.smartBreaks));
     restore.done();
     buffer.selectAll();
     buffer.copySelection();

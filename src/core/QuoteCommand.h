@@ -16,6 +16,7 @@ struct QuoteOptions {
     bool autoPaste = false;     // paste the clipboard into the buffer first
     bool adjustLines = false;   // break lines wider than charactersPerLine
     int charactersPerLine = 70; // columns of a quoted line, quote mark included
+    bool smartBreaks = false;   // break at word and Japanese line-break opportunities (SmartBreaker)
 };
 
 // The budget of a run without line adjustment: no line is ever broken, whatever its length.
@@ -27,8 +28,9 @@ inline constexpr std::int64_t kUnlimitedLineBudget = std::numeric_limits<std::in
 std::int64_t lineBudget(const QuoteOptions& options);
 
 // The text with the mark in front of every line and each line wider than the budget broken into
-// pieces (see QuoteStream), worked out in one pass.
-std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget);
+// pieces (see QuoteStream) in the default way, or with smart breaking, worked out in one pass.
+std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget,
+                      bool smartBreaks = false);
 
 // Called with true when the quote command starts its work and with false when it is done (also
 // when it fails), so a window can show the busy pointer meanwhile.

@@ -1,18 +1,22 @@
 #include "core/QuoteStream.h"
 
 #include "core/LineBreak.h"
+#include "core/SmartBreaker.h"
 #include "core/TextWidth.h"
 
 #include <utility>
 
 namespace navrik {
 
-QuoteStream::QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding)
+QuoteStream::QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding, BreakStyle style)
     : m_mark(std::move(mark))
     , m_budget(budget)
     , m_previousEnding(lastingBreak(previousEnding))
+    , m_style(style)
 {
 }
+
+QuoteStream::~QuoteStream() = default;
 
 void QuoteStream::quote(std::string_view text, std::string& out)
 {
@@ -24,6 +28,26 @@ void QuoteStream::quote(std::string_view text, std::string& out)
 void QuoteStream::quoteLine(std::string_view content, std::string_view ending, std::string& out)
 {
     const std::string_view pieceEnding = ending.empty() ? m_previousEnding : ending;
+    if (m_style == BreakStyle::Smart && std::int64_t(content.size()) > m_budget) {
+        if (!m_breaker)
+            m_breaker = std::make_unique<SmartBreaker>();
+        const std::string_view prefix = m_breaker->breakLine(content, m_budget, m_breaks);
+        std::size_t start = 0;
+        for (const std::size_t end : m_breaks) {
+            out.append(m_mark);
+            if (start > 0)
+                out.append(prefix);
+            out.append(content.substr(start, end - start)).append(pieceEnding);
+            start = end;
+        }
+        out.append(m_mark);
+        if (start > 0)
+            out.append(prefix);
+        out.append(content.substr(start)).append(ending);
+        if (!ending.empty())
+            m_previousEnding = ending;
+        return;
+    }
     for (;;) {
         const std::size_t head = splitLength(content, m_budget);
         if (head == content.size())

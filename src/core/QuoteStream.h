@@ -2,14 +2,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace navrik {
 
+class SmartBreaker;
+
+// How a line wider than the budget is broken.
+enum class BreakStyle {
+    Columns, // as wide as the budget allows, whole clusters kept (splitLength)
+    Smart,   // at word and Japanese line-break opportunities, links whole, quote prefix carried
+             // (SmartBreaker)
+};
+
 // Quotes text a line at a time: the mark goes in front of every line, and a line
-// wider than the budget is broken into pieces, each as wide as the budget allows (see
-// splitLength). Every line keeps its own break (CR LF, LF or CR) byte for byte; each piece but
+// wider than the budget is broken into pieces in the given style. With smart breaking the pieces
+// after the first of a line that starts with a quote prefix go out behind the mark and that
+// prefix. Every line keeps its own break (CR LF, LF or CR) byte for byte; each piece but
 // the last of a broken line gets that same break, and the pieces of a last line without a break
 // get the break of the line before it (LF when there is none). The empty text after a final
 // break is not a line and gets no mark.
@@ -20,7 +32,9 @@ class QuoteStream {
 public:
     // previousEnding: the break of the line before the text, when the text is the rest of a
     // longer one that was cut after a complete line ("\r\n", "\n" or "\r").
-    QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding = "\n");
+    QuoteStream(std::string mark, std::int64_t budget, std::string_view previousEnding = "\n",
+                BreakStyle style = BreakStyle::Columns);
+    ~QuoteStream();
 
     // Quotes every line of text, which ends at the end of a line (a CR at its end is a break
     // of its own) or at the end of the whole text, appending to out.
@@ -32,6 +46,9 @@ private:
     std::string m_mark;
     std::int64_t m_budget;
     std::string_view m_previousEnding;
+    BreakStyle m_style;
+    std::unique_ptr<SmartBreaker> m_breaker; // made for the first line that needs it
+    std::vector<std::size_t> m_breaks;
 };
 
 } // namespace navrik

@@ -26,6 +26,7 @@ bool* flag(Settings& values, SettingKey key)
     case SettingKey::AutoPaste: return &values.autoPaste;
     case SettingKey::AutoLines: return &values.autoLines;
     case SettingKey::StayOnTop: return &values.stayOnTop;
+    case SettingKey::SmartBreaks: return &values.smartBreaks;
     default: return nullptr;
     }
 }

@@ -15,7 +15,10 @@ class SettingsFile;
 inline constexpr std::string_view kSettingsSection = "Inyou";
 
 // The keys of tolvane.ini, in the order of the table below.
-enum class SettingKey { String, FormLeft, FormTop, FormWidth, FormHeight, AutoPaste, AutoLines, StayOnTop, Charcters };
+enum class SettingKey {
+    String, FormLeft, FormTop, FormWidth, FormHeight, AutoPaste, AutoLines, StayOnTop, Charcters,
+    SmartBreaks,
+};
 
 enum class SettingKind { Text, Number, Flag };
 
@@ -41,7 +44,7 @@ struct SettingInfo {
 
 // "Charcters" is spelled as the file has always spelled it, so files written by earlier
 // versions keep working.
-inline constexpr std::array<SettingInfo, 9> kSettingTable{{
+inline constexpr std::array<SettingInfo, 10> kSettingTable{{
     {SettingKey::String, "String", SettingKind::Text, "> ", 0, {}},
     {SettingKey::FormLeft, "FormLeft", SettingKind::Number, {}, 201, {}},
     {SettingKey::FormTop, "FormTop", SettingKind::Number, {}, 110, {}},
@@ -51,6 +54,8 @@ inline constexpr std::array<SettingInfo, 9> kSettingTable{{
     {SettingKey::AutoLines, "AutoLines", SettingKind::Flag, {}, 0, {}},
     {SettingKey::StayOnTop, "StayOnTop", SettingKind::Flag, {}, 0, {}},
     {SettingKey::Charcters, "Charcters", SettingKind::Number, {}, 70, {20, 120, 1}},
+    // Smart breaking (SmartBreaker) when lines are broken; off keeps the default way.
+    {SettingKey::SmartBreaks, "SmartBreaks", SettingKind::Flag, {}, 0, {}},
 }};
 
 constexpr const SettingInfo& settingInfo(SettingKey key)
@@ -70,6 +75,7 @@ struct Settings {
     bool autoLines = settingInfo(SettingKey::AutoLines).numberDefault != 0;
     bool stayOnTop = settingInfo(SettingKey::StayOnTop).numberDefault != 0;
     std::int32_t charcters = settingInfo(SettingKey::Charcters).numberDefault;
+    bool smartBreaks = settingInfo(SettingKey::SmartBreaks).numberDefault != 0;
 
     // The numbers that have a range, moved into it.
     Settings clamped() const;

@@ -1,5 +1,7 @@
 #include "core/TextWidth.h"
 
+#include "core/Graphemes.h"
+
 namespace navrik {
 
 namespace {
@@ -84,17 +86,16 @@ std::int64_t textWidth(std::string_view text)
     return width;
 }
 
-std::size_t splitLength(std::string_view line, std::int64_t budget)
-{
-    // No character is wider in columns than it is long in bytes, so a line with no more
-    // bytes than the budget fits without looking at it.
-    if (static_cast<std::int64_t>(line.size()) <= budget)
-        return line.size();
+namespace {
 
+// fitLength, also giving where the last character that fits starts (0 when none does).
+std::size_t fitWithLast(std::string_view line, std::int64_t budget, std::size_t& last)
+{
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t size = line.size();
     std::size_t pos = 0;
     std::int64_t used = 0;
+    last = 0;
     while (pos < size) {
         // ASCII and the common three-byte characters (kana, kanji, punctuation; lead bytes
         // E1 to EC and EE, which hold no half-width form) are stepped over here; the rest
@@ -116,11 +117,33 @@ std::size_t splitLength(std::string_view line, std::int64_t budget)
         if (used + width > budget)
             break;
         used += width;
+        last = pos;
         pos += length;
     }
-    if (pos == 0 && !line.empty())
-        pos = characterAt(line, 0).length;
     return pos;
+}
+
+} // namespace
+
+std::size_t fitLength(std::string_view line, std::int64_t budget)
+{
+    std::size_t last;
+    return fitWithLast(line, budget, last);
+}
+
+std::size_t splitLength(std::string_view line, std::int64_t budget)
+{
+    // No character is wider in columns than it is long in bytes, so a line with no more
+    // bytes than the budget fits without looking at it.
+    if (static_cast<std::int64_t>(line.size()) <= budget)
+        return line.size();
+    std::size_t last;
+    const std::size_t fit = fitWithLast(line, budget, last);
+    if (fit == line.size())
+        return fit;
+    // Only the cut itself is looked at for clusters: in most text it falls between two
+    // characters that never join.
+    return clusterCut(line, fit, last);
 }
 
 } // namespace navrik

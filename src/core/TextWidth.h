@@ -28,11 +28,18 @@ Utf8Char characterAt(std::string_view text, std::size_t pos);
 // The sum of the columns of every character of text.
 std::int64_t textWidth(std::string_view text);
 
+// The byte length of the longest run of whole characters at the start of line whose width
+// fits the budget: line.size() when the whole line fits, 0 when not even its first character
+// does.
+std::size_t fitLength(std::string_view line, std::int64_t budget);
+
 // Where a line is split for a given budget of columns: the byte length of the head, the
-// longest run of whole characters at the start of line whose width fits the budget. When not
-// even the first character fits (a budget below 1, or a full-width character with a budget of
-// 1) the head is still that one character, so repeated splitting always progresses. A line that
-// fits whole returns line.size(), which means "no split". An empty line returns 0.
+// longest run of whole clusters (Graphemes.h) at the start of line whose width fits the budget,
+// so the cut falls where it would between characters, or before the cluster that holds that
+// cut. When not even the first cluster fits (a budget below 1, a full-width character with a
+// budget of 1, a cluster wider than the budget) the head is still that one cluster, so repeated
+// splitting always progresses. A line that fits whole returns line.size(), which means "no
+// split". An empty line returns 0.
 std::size_t splitLength(std::string_view line, std::int64_t budget);
 
 } // namespace navrik

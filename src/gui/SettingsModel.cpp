@@ -39,6 +39,14 @@ void SettingsModel::setAutoLines(bool on)
     m_values.autoLines = on;
 }
 
+void SettingsModel::setSmartBreaks(bool on)
+{
+    if (m_values.smartBreaks == on)
+        return;
+    m_values.smartBreaks = on;
+    emit smartBreaksChanged(on);
+}
+
 void SettingsModel::setCharcters(int value)
 {
     m_values.charcters = value;

@@ -26,6 +26,8 @@ public:
     void setAutoPaste(bool on);
     void setStayOnTop(bool on);
     void setAutoLines(bool on);
+    // Smart breaking of long lines (the main window's 禁則処理で改行).
+    void setSmartBreaks(bool on);
     void setCharcters(int value);
     // The quote mark in code page 932 bytes, as the file keeps it.
     void setMark(std::string bytes);
@@ -40,6 +42,7 @@ public:
 signals:
     void autoPasteChanged(bool on);
     void stayOnTopChanged(bool on);
+    void smartBreaksChanged(bool on);
     void formSizeApplied();
 
 private:

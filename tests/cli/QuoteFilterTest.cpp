@@ -52,6 +52,8 @@ TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
     EXPECT_EQ(options.mark, ">>");
     EXPECT_TRUE(options.adjustLines);
     EXPECT_EQ(options.charactersPerLine, 100000);
+    EXPECT_EQ(parseQuoteFilterArguments({"-s", "-S", "--smart"}, options), QuoteFilterAction::Quote);
+    EXPECT_TRUE(options.smartBreaks);
     EXPECT_EQ(parseQuoteFilterArguments({"--version", "-x"}, options), QuoteFilterAction::ShowVersion);
     EXPECT_EQ(parseQuoteFilterArguments({"-W", "--help"}, options), QuoteFilterAction::ShowHelp);
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
@@ -69,6 +71,13 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("", line + "\n", settings).out, "＞ " + line.substr(0, 17) + "\n＞ " + line.substr(17) + "\n");
     EXPECT_EQ(runFilter("-W", line, settings).out, "＞ " + line);
     EXPECT_EQ(runFilter("-m '' -w 25", line, settings).out, line.substr(0, 25) + "\n" + line.substr(25));
+    // Smart breaking saved on: words stay whole, unless -S turns it off for the run.
+    const std::string words = "the meeting schedule is here\n", on = "AutoLines=1\r\nCharcters=20\r\n";
+    const std::string cut = "> the meeting schedu\n> le is here\n", whole = "> the meeting \n> schedule is here\n";
+    EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on).out, cut);
+    EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, whole);
+    EXPECT_EQ(runFilter("-S", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, cut);
+    EXPECT_EQ(runFilter("-w 20 --smart", words).out, whole);
 }
 
 TEST(QuoteFilter, keepsEveryBreakAcrossReadChunks)

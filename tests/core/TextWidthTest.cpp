@@ -34,6 +34,15 @@ TEST(TextWidth, splitKeepsWholeCharactersAndAlwaysProgresses)
         {"あいう", 1, 3},        // wider than the budget: still one character
         {"あbc", -5, 3},
         {"\xE3\x81" "a", 1, 1},  // a cut-short sequence goes a byte at a time
+        // Clusters stay whole: the cut moves before the cluster, or after it when the cluster
+        // alone is wider than the budget.
+        {"a\u304B\u3099", 4, 1},                   // か and a combining voiced mark
+        {"\u304B\u3099\u304B\u3099", 2, 6},
+        {"\uFF76\uFF9E\uFF76\uFF9E", 3, 6},         // half-width ｶﾞ
+        {"ab\U0001F44D\U0001F3FD", 5, 2},         // a thumb and its skin tone
+        {"\U0001F468\u200D\U0001F469\u200D\U0001F467x", 4, 18}, // a family, one cluster
+        {"\U0001F1EF\U0001F1F5\U0001F1EF\U0001F1F5", 6, 8}, // flags: pairs of indicators
+        {"a\xFF\u0301b", 2, 1},                    // a mark after an invalid byte stays with it
     };
     for (const auto& c : cases)
         EXPECT_EQ(navrik::splitLength(c.line, c.budget), c.head) << c.line << " budget " << c.budget;

@@ -139,6 +139,10 @@ void TMainForm::buildPopupMenu()
     StayOnTop->setCheckable(true);
     N3 = MainPopup->addSeparator();
     K7 = MainPopup->addAction(QStringLiteral("アイコン化"));
+    // The options added since the menu's first items, in a submenu of their own just above 終了.
+    OptionsMenu = MainPopup->addMenu(QStringLiteral("追加オプション"));
+    SmartBreaks = OptionsMenu->addAction(QStringLiteral("禁則処理で改行"));
+    SmartBreaks->setCheckable(true);
     Exit1 = MainPopup->addAction(QStringLiteral("終了"));
     // Shown after the caption; the key itself is bound on the window below.
     Exit1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
@@ -177,6 +181,7 @@ void TMainForm::bindEvents()
     bindHandler(K3, &QAction::triggered, this, &TMainForm::ConfigBtnClick);
     bindHandler(StayOnTop, &QAction::triggered, this, &TMainForm::StayOnTopClick);
     bindHandler(K7, &QAction::triggered, this, &TMainForm::K7Click);
+    bindHandler(SmartBreaks, &QAction::triggered, this, &TMainForm::SmartBreaksClick);
     bindHandler(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
     bindHandler(PopupTimer, &QTimer::timeout, this, &TMainForm::PopupTimerTimer);
 
@@ -186,6 +191,7 @@ void TMainForm::bindEvents()
             [this](bool icon) { navrik::guarded([&] { FormRedraw(icon); }); });
     connect(m_settings, &navrik::SettingsModel::stayOnTopChanged, this,
             [this](bool on) { navrik::guarded([&] { applyStayOnTop(on); }); });
+    connect(m_settings, &navrik::SettingsModel::smartBreaksChanged, SmartBreaks, &QAction::setChecked);
     connect(m_settings, &navrik::SettingsModel::formSizeApplied, this,
             [this] { navrik::guarded([&] { FormRedraw(m_settings->values().autoPaste); }); });
     connect(FlagEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -224,6 +230,7 @@ void TMainForm::FormCreate()
         FormRedraw(true);
     if (stored.stayOnTop)
         applyStayOnTop(true);
+    SmartBreaks->setChecked(stored.smartBreaks);
 }
 
 void TMainForm::FormClose()
@@ -233,7 +240,7 @@ void TMainForm::FormClose()
     share.formTop = y();
     using Key = navrik::SettingKey;
     navrik::saveSettings(navrik::SettingsFile(), share,
-                         {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop});
+                         {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop, Key::SmartBreaks});
 }
 
 void TMainForm::resizeEvent(QResizeEvent*)
@@ -487,6 +494,7 @@ navrik::QuoteOptions quoteOptions(const QLineEdit* markField, const navrik::Sett
     options.autoPaste = settings.autoPaste;
     options.adjustLines = settings.autoLines;
     options.charactersPerLine = settings.charcters;
+    options.smartBreaks = settings.smartBreaks;
     return options;
 }
 
@@ -536,6 +544,12 @@ void TMainForm::StayOnTopClick()
 {
     // The menu has already inverted the check mark.
     m_settings->setStayOnTop(StayOnTop->isChecked());
+}
+
+void TMainForm::SmartBreaksClick()
+{
+    // The menu has already turned the check mark over.
+    m_settings->setSmartBreaks(SmartBreaks->isChecked());
 }
 
 void TMainForm::applyStayOnTop(bool on)

@@ -54,6 +54,8 @@ public:
     QAction* StayOnTop;
     QAction* N3;
     QAction* K7;
+    QMenu* OptionsMenu;    // 追加オプション, above 終了
+    QAction* SmartBreaks;  // in OptionsMenu: 禁則処理で改行
     QAction* Exit1;
     QTimer* PopupTimer;
 
@@ -84,6 +86,7 @@ public:
     void ConfigBtnClick();
     void StayOnTopClick();
     void K7Click();
+    void SmartBreaksClick();
     void Exit1Click();
 
     // Which tool button is drawn highlighted: 0 none, 1 MakeBtn, 2 PasteBtn, 3 ConfigBtn.

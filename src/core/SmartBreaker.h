@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace navrik {
+
+// Breaks a line the way a reader of Japanese mail expects, for smart breaking:
+// - Breaks fall at the line-break opportunities of Unicode's rules with the strict Japanese
+//   rules (ICU's "ja@lb=strict"), so no piece starts with a closing bracket, 、。・ー, a small
+//   kana or another character that may not begin a line, and none ends with an opening bracket.
+// - Each piece is the longest that ends at an opportunity and fits the budget: a character that
+//   may not begin a line pushes the break earlier, never past the budget. Where no opportunity
+//   fits (a word wider than the budget) the word is cut as splitLength cuts it, whole clusters
+//   kept.
+// - A link (http://, https://, ftp://, mailto: or www. up to the first blank, closing bracket
+//   or non-ASCII character) is never cut: when it does not fit where it stands it starts the
+//   next piece, and it stays whole there even when wider than the budget.
+// - A line that starts with a quote prefix (a run of '>' and '＞', each optionally followed by
+//   blanks) carries it: every piece after the first goes out behind that prefix, which counts
+//   in its budget. A prefix wider than half the budget is not carried, so a line of nothing but
+//   marks cannot multiply.
+// Nothing is lost: a blank at a break ends the piece before it, and the pieces joined give back
+// the line byte for byte.
+class SmartBreaker {
+public:
+    SmartBreaker();
+    ~SmartBreaker();
+    SmartBreaker(const SmartBreaker&) = delete;
+    SmartBreaker& operator=(const SmartBreaker&) = delete;
+
+    // The quote prefix at the start of line, empty when it has none. Blanks are spaces, tabs
+    // and ideographic spaces.
+    static std::string_view quotePrefix(std::string_view line);
+
+    // Breaks line for a budget of columns: breaks gets the byte offsets where the pieces after
+    // the first start (none when the line fits). Returns the prefix carried before each of those
+    // pieces; the first piece has the whole budget, the others the budget less the prefix.
+    std::string_view breakLine(std::string_view line, std::int64_t budget, std::vector<std::size_t>& breaks);
+
+private:
+    using Link = std::pair<std::size_t, std::size_t>; // a link's start and end
+    struct Icu;
+
+    std::size_t lastOpportunity(std::string_view line, std::size_t start, std::size_t after, std::size_t fit);
+    std::size_t cutWord(std::string_view line, std::size_t start, std::int64_t budget);
+    std::size_t breakAfterLink(std::string_view line, std::size_t start, const Link& link);
+    bool mayStartLink(std::string_view line, std::size_t pos, std::size_t after) const;
+    bool insideLink(std::size_t pos) const;
+
+    std::unique_ptr<Icu> m_icu;
+    std::vector<Link> m_links;
+    std::vector<std::size_t> m_opportunities;
+};
+
+} // namespace navrik

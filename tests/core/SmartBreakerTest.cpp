@@ -1,0 +1,223 @@
+#include "core/QuoteCommand.h"
+#include "core/SmartBreaker.h"
+#include "core/TextWidth.h"
+
+#include <gtest/gtest.h>
+#include <unicode/brkiter.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace navrik;
+
+namespace {
+
+std::vector<std::string> quotedLines(const std::string& line, int perLine, bool smart)
+{
+    const std::string out = quoteText(line + "\n", "> ", lineBudget({"> ", false, true, perLine}), smart);
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0, end; (end = out.find('\n', pos)) != out.npos; pos = end + 1)
+        lines.push_back(out.substr(pos, end - pos));
+    return lines;
+}
+
+// The boundaries ICU finds in a line, as byte offsets; an invalid byte reads as U+FFFD.
+std::set<std::size_t> icuBoundaries(icu::BreakIterator& iterator, const std::string& line)
+{
+    icu::UnicodeString text;
+    std::vector<std::size_t> offsets; // byte offset of each UTF-16 unit, then the end
+    for (std::int32_t i = 0; i < std::int32_t(line.size());) {
+        const std::size_t at = std::size_t(i);
+        UChar32 c;
+        U8_NEXT(line.data(), i, std::int32_t(line.size()), c);
+        if (c < 0) {
+            c = 0xFFFD;
+            i = std::int32_t(at) + 1;
+        }
+        text.append(c);
+        offsets.insert(offsets.end(), std::size_t(U16_LENGTH(c)), at);
+    }
+    offsets.push_back(line.size());
+    iterator.setText(text);
+    std::set<std::size_t> found;
+    for (std::int32_t b = iterator.first(); b != icu::BreakIterator::DONE; b = iterator.next())
+        found.insert(offsets[std::size_t(b)]);
+    return found;
+}
+
+// Links as a mail reader sees them: from the scheme to a blank, a closing bracket or non-ASCII.
+std::vector<std::pair<std::size_t, std::size_t>> links(const std::string& line)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    for (const char* scheme : {"https://", "http://", "ftp://", "mailto:", "www."}) {
+        for (std::size_t at = line.find(scheme); at != line.npos; at = line.find(scheme, at + 1)) {
+            if (at > 0 && std::isalnum(static_cast<unsigned char>(line[at - 1])))
+                continue;
+            std::size_t end = at;
+            while (end < line.size() && line[end] > ' ' && line[end] < 0x7F && !std::strchr(")]}>", line[end]))
+                ++end;
+            found.emplace_back(at, end);
+        }
+    }
+    return found;
+}
+
+const std::string kNotFirst[] = {"、", "。", "，", "．", "・", "ー", "）", "」", "』", "】", "ぁ", "っ", "ゃ", "ァ", "ッ",
+                                 "ョ", ")", "]", ".", ",", "!", "?", " "};
+const std::string kNotLast[] = {"「", "『", "（", "【", "(", "["};
+
+std::string mailLine(std::mt19937& random)
+{
+    const auto below = [&](std::size_t n) { return std::size_t(random() % n); };
+    static const std::vector<std::string> fragments = {
+        "meeting ", "the ", "schedule, ", "attached. ", "report ", "extraordinarily-long-word ",
+        "会議", "資料を", "確認して", "ください。", "ちょっと", "ー", "、", "「件名」", "（予定）", "・", "ァ",
+        "https://example.com/a/very/long/path?query=1 ", "(https://ex.jp/x) ", "「www.example.co.jp」",
+        "mailto:someone@example.com ", "\u304B\u3099", "👍🏽", "👨\u200D👩\u200D👧", "🇯🇵", "ｶﾞｷﾞ", "\xFF", "\xE3\x81",
+        "supercalifragilisticexpialidocious", "　", "( ", "2024-12-07 ", "well-known "};
+    static const std::string prefixes[] = {"> ", ">> ", "> > > ", "＞ ", ">"};
+    std::string line = below(3) == 0 ? prefixes[below(std::size(prefixes))] : "";
+    for (std::size_t i = 0, n = below(40); i < n; ++i)
+        line += fragments[below(fragments.size())];
+    return line;
+}
+
+} // namespace
+
+TEST(SmartBreaker, workedExamples)
+{
+    const std::string nfd = "\u304B\u3099"; // か and the combining voiced mark: 4 columns
+    const struct {
+        std::string line;
+        int perLine;
+        std::vector<std::string> expected;
+    } cases[] = {
+        // A link wider than the budget stands whole on its own line.
+        {"詳細は https://example.com/very/long/path/index.html をご覧ください。", 22,
+         {"> 詳細は ", "> https://example.com/very/long/path/index.html ", "> をご覧ください。"}},
+        {"あいうえ。かきく", 12, {"> あいうえ。", "> かきく"}}, // 。 just fits
+        {"あいうえお。かきく", 12, {"> あいうえ", "> お。かきく"}}, // pushed out
+        {"あいうえ「かき」く", 12, {"> あいうえ", "> 「かき」く"}},   // 「 never ends a line
+        {"the meeting schedule", 14, {"> the meeting ", "> schedule"}},
+        {"> > > 三段の引用です。長い行でも段を保ちます。", 22,
+         {"> > > > 三段の引用で", "> > > > す。長い行でも", "> > > > 段を保ちます。"}},
+        {"＞引用の行はここで折り返します", 16, {"> ＞引用の行はこ", "> ＞こで折り返し", "> ＞ます"}},
+        {"see supercalifragilistic(https://ex.jp/x)", 24, {"> see ", "> supercalifragilistic", "> (https://ex.jp/x)"}},
+        {nfd + nfd + nfd + nfd, 12, {"> " + nfd + nfd, "> " + nfd + nfd}},
+        {"🇯🇵🇯🇵🇯🇵", 12, {"> 🇯🇵🇯🇵", "> 🇯🇵"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quotedLines(c.line, c.perLine, true), c.expected) << c.line;
+    // Each piece takes its line's break; those of a last line without one, the break before it.
+    EXPECT_EQ(quoteText("> one two\r\nthree four", "> ", 8, true), "> > one \r\n> > two\r\n> three \r\n> four");
+    // Clusters hold in the default way too.
+    EXPECT_EQ(quotedLines(nfd + nfd + nfd, 12, false), (std::vector<std::string>{"> " + nfd + nfd, "> " + nfd}));
+    EXPECT_EQ(quotedLines("🇯🇵🇯🇵🇯🇵", 12, false), (std::vector<std::string>{"> 🇯🇵🇯🇵", "> 🇯🇵"}));
+}
+
+// Every rule on every output line of generated mail, both ways: the rejoin gives the line back,
+// no break splits a cluster, lines fit unless they hold one cluster or a whole link, and with
+// smart breaking the prefix is carried, links stay whole, and each break is the last opportunity
+// that fits, with no forbidden character on either side of it.
+TEST(SmartBreaker, rulesHoldOverGeneratedMail)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> lineIterator(
+        icu::BreakIterator::createLineInstance(icu::Locale("ja@lb=strict"), status));
+    std::unique_ptr<icu::BreakIterator> clusterIterator(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    ASSERT_TRUE(U_SUCCESS(status));
+    std::mt19937 random(14);
+    for (int n = 0; n < 1500; ++n) {
+        const std::string line = mailLine(random);
+        const int perLine = 12 + int(random() % 60);
+        const std::int64_t budget = perLine - 2;
+        const std::set<std::size_t> clusters = icuBoundaries(*clusterIterator, line);
+        const std::set<std::size_t> opportunities = icuBoundaries(*lineIterator, line);
+        const auto linkSpans = links(line);
+        for (const bool smart : {false, true}) {
+            std::string prefix(SmartBreaker::quotePrefix(line));
+            if (!smart || textWidth(prefix) * 2 > budget)
+                prefix.clear();
+            const auto out = quotedLines(line, perLine, smart);
+            std::string joined;
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                const std::string carried = "> " + (i > 0 ? prefix : "");
+                ASSERT_TRUE(out[i].starts_with(carried)) << out[i];
+                const std::string piece = out[i].substr(carried.size());
+                const std::size_t start = joined.size(), end = start + piece.size();
+                joined += piece;
+                const bool oneCluster = *clusters.upper_bound(start) == end;
+                const std::size_t fit = start + fitLength(std::string_view(line).substr(start), budget - (i > 0 ? textWidth(prefix) : 0));
+                const std::size_t after = i == 0 ? prefix.size() : start;
+                const auto usable = [&](std::size_t at) {
+                    for (const std::string& first : kNotFirst)
+                        if (line.compare(at, first.size(), first) == 0)
+                            return false;
+                    for (const std::string& last : kNotLast)
+                        if (at >= last.size() && line.compare(at - last.size(), last.size(), last) == 0)
+                            return false;
+                    return at > after && clusters.count(at) && std::none_of(linkSpans.begin(), linkSpans.end(), [&](auto link) { return link.first < at && at < link.second; });
+                };
+                // A piece may hold a whole link wider than the budget, with the brackets and
+                // the like that may not part from it.
+                const bool holdsLink = std::any_of(linkSpans.begin(), linkSpans.end(), [&](auto link) {
+                    if (link.first < start || link.second > end)
+                        return false;
+                    for (auto it = opportunities.upper_bound(after); it != opportunities.end() && *it < link.first; ++it)
+                        if (usable(*it))
+                            return false;
+                    return true;
+                });
+                if (!oneCluster && !(smart && holdsLink)) {
+                    EXPECT_LE(textWidth(out[i]), perLine) << line << "\n" << out[i];
+                }
+                if (i + 1 == out.size())
+                    continue;
+                EXPECT_TRUE(clusters.count(end)) << "cluster cut: " << line << "\n" << out[i];
+                if (!smart)
+                    continue;
+                for (const auto& [from, to] : linkSpans)
+                    EXPECT_FALSE(from < end && end < to) << "link cut: " << out[i];
+                // A break that is not a forced cut of a word (or a link's end) is the last
+                // opportunity that fits, and is free of forbidden neighbours.
+                bool anyFits = false;
+                for (auto it = opportunities.upper_bound(after); it != opportunities.end() && *it <= fit; ++it)
+                    anyFits = anyFits || usable(*it);
+                const bool linkEdge = std::any_of(linkSpans.begin(), linkSpans.end(), [&](auto link) { return link.first == end; });
+                if (!anyFits || linkEdge)
+                    continue;
+                EXPECT_TRUE(opportunities.count(end)) << "not an opportunity: " << line << "\n" << out[i];
+                for (auto it = opportunities.upper_bound(end); it != opportunities.end() && *it <= fit; ++it)
+                    EXPECT_FALSE(usable(*it)) << "broke early: " << line << "\n" << out[i];
+                for (const std::string& first : kNotFirst)
+                    EXPECT_FALSE(line.compare(end, first.size(), first) == 0) << line << "\n" << out[i];
+                for (const std::string& last : kNotLast)
+                    EXPECT_FALSE(piece.ends_with(last)) << line << "\n" << out[i];
+            }
+            EXPECT_EQ(joined, line);
+        }
+    }
+}
+
+// Without break opportunities or a quote prefix, smart breaking cuts exactly where the default
+// way does.
+TEST(SmartBreaker, equalsDefaultWithoutOpportunities)
+{
+    const std::vector<std::string> pieces = {"a", "Z", "7", "e\u0301", "\xFF", "\xE3\x81", "~"};
+    std::mt19937 random(7);
+    for (int n = 0; n < 300; ++n) {
+        std::string line;
+        for (std::size_t i = 0, length = random() % 300; i < length; ++i)
+            line += pieces[random() % pieces.size()];
+        const int perLine = 3 + int(random() % 80);
+        EXPECT_EQ(quotedLines(line, perLine, true), quotedLines(line, perLine, false)) << line;
+    }
+}
