@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
     fonts-ipafont-gothic
     libgtest-dev clang libclang-rt-14-dev
     xvfb xauth xdotool xclip x11-utils imagemagick

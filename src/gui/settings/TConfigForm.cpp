@@ -289,6 +289,13 @@ void TConfigForm::AutoPasteClick()
 void TConfigForm::StayOnTopClick()
 {
     m_settings->setStayOnTop(!m_settings->values().stayOnTop);
+    // The main window has just been shown again with its new flags. Without a window manager
+    // the last window shown stands on top and nothing gives the focus back: the dialog, which
+    // blocks the main window, comes back above it with the focus.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
 }
 
 // Applies a typed width and height in window mode, then closes (and saves).
