@@ -18,6 +18,7 @@ packages=(
 # Only the tests use these: the validators of the install tree and the Debian package tools.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
+    openbox wmctrl
 )
 
 # install_missing PACKAGE...

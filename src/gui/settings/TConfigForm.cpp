@@ -229,14 +229,37 @@ void TConfigForm::setVisible(bool visible)
 {
     if (visible && !m_placed) {
         m_placed = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            const QSize size = frameGeometry().size();
-            move(area.x() + std::max(0, (area.width() - size.width()) / 2),
-                 area.y() + std::max(0, (area.height() - size.height()) / 2));
-        }
+        centreFrame();
+        // A window manager's frame is known only once the window is on the screen: centred
+        // again when it shows up (see event()).
+        m_frameCentred = frameGeometry().size() != size();
     }
+    if (!visible)
+        m_frameCentred = true;
     QDialog::setVisible(visible);
+}
+
+bool TConfigForm::event(QEvent* event)
+{
+    const bool handled = QDialog::event(event);
+    const QEvent::Type type = event->type();
+    const bool placed = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show;
+    if (placed && !m_frameCentred && isVisible() && frameGeometry().size() != size()) {
+        m_frameCentred = true;
+        centreFrame();
+    }
+    return handled;
+}
+
+// Places the window so that its frame, where it has one, stands in the middle of the screen.
+void TConfigForm::centreFrame()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const QSize size = frameGeometry().size();
+        move(area.x() + std::max(0, (area.width() - size.width()) / 2),
+             area.y() + std::max(0, (area.height() - size.height()) / 2));
+    }
 }
 
 void TConfigForm::reject()
