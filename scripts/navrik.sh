@@ -18,7 +18,7 @@ packages=(
 # Only the tests use these: the validators of the install tree and the Debian package tools.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
-    openbox wmctrl
+    openbox wmctrl x11-session-utils x11-xserver-utils
 )
 
 # install_missing PACKAGE...

@@ -215,11 +215,18 @@ void TConfigForm::FormClose()
     LineCount->clampToRange();
     FormX->clampToRange();
     FormY->clampToRange();
+    saveShare();
+}
 
+void TConfigForm::saveShare() const
+{
     // This box does not follow the main window's 最上面に配置 item; the file gets what it shows.
+    using Key = navrik::SettingKey;
     navrik::Settings share = m_settings->values();
     share.stayOnTop = StayOnTop->isChecked();
-    using Key = navrik::SettingKey;
+    share.charcters = navrik::clampSetting(Key::Charcters, LineCount->Value());
+    share.formWidth = navrik::clampSetting(Key::FormWidth, FormX->Value());
+    share.formHeight = navrik::clampSetting(Key::FormHeight, FormY->Value());
     navrik::saveSettings(navrik::SettingsFile(), share,
                          {Key::AutoPaste, Key::AutoLines, Key::StayOnTop, Key::Charcters, Key::FormWidth,
                           Key::FormHeight});
@@ -268,8 +275,9 @@ void TConfigForm::reject()
 
 // Every close request (OK, the close box, Alt+F4, the window menu) saves and then ends the
 // modal loop with the hidden dialog. A failed save shows the error box and keeps it open.
-// Ending the program while the dialog is open leaves its loop without a close request, so
-// nothing is saved then.
+// Closing the main window while the dialog is open leaves its loop without a close request,
+// so the dialog saves nothing then; the end of the session and the end signals save its share
+// through saveShare().
 void TConfigForm::closeEvent(QCloseEvent* event)
 {
     if (!isVisible()) {
