@@ -72,8 +72,9 @@ wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus) after
 # window takes input again and opens the dialog anew.
 xdotool windowclose "$DIALOG"
 wait_until 10 test -f "$WORK/config/tolvane.ini" || fail "the destroyed dialog did not save"
+wait_until 10 focused "$WID" || fail "the main window is still blocked after the dialog was destroyed"
 xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
-wait_until 10 dialog_window >/dev/null || fail "the main window is still blocked after the dialog was destroyed"
+wait_until 10 dialog_window >/dev/null || fail "the dialog did not open again after it was destroyed"
 DIALOG=$(dialog_window)
 [[ $(window_geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(window_geometry "$DIALOG")"
 
