@@ -9,17 +9,19 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
     fonts-ipafont-gothic
     libgtest-dev libicu-dev clang libclang-rt-14-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
     librsvg2-bin scdoc gzip
 )
-# Only the tests use these: the validators of the install tree, the Debian package tools, and
-# the extended attribute and ACL tools of the settings file tests.
+# Only the tests use these: the validators of the install tree, the Debian package tools, the
+# extended attribute and ACL tools of the settings file tests, and the window and session
+# managers of the end-to-end tests.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     attr acl
+    openbox wmctrl x11-session-utils x11-xserver-utils
 )
 
 # install_missing PACKAGE...

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Forms.h"
+#include "app/SignalHandling.h"
 #include "gui/ErrorBox.h"
 #include "gui/SettingsModel.h"
 #include "gui/mainwindow/TMainForm.h"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <mutex>
 #include <vector>
 
@@ -21,6 +23,49 @@ namespace {
 
 // The settings both windows share; made before them and destroyed after them.
 SettingsModel* s_settings = nullptr;
+// What ends the program from outside, made with the windows and destroyed with them.
+QObject* s_sessionWatch = nullptr;
+SignalHandling* s_signals = nullptr;
+
+// Saves the settings as closing would: the dialog's share while it is open, then the main
+// window's. Nobody may be there to read an error box, so a failure goes to standard error.
+bool saveBothShares()
+{
+    try {
+        if (ConfigForm && ConfigForm->isVisible())
+            ConfigForm->saveShare();
+        if (MainForm)
+            MainForm->FormClose();
+        return true;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "navrik: %s\n", error.what());
+        return false;
+    }
+}
+
+// The session or a signal ends the program: the settings are saved, then every event loop ends
+// (an open dialog's too), with 0, or 1 when the save failed.
+void endProgram()
+{
+    QCoreApplication::exit(saveBothShares() ? 0 : 1);
+}
+
+// The platform's own request to quit comes to the application as a Quit event: on X11 the session
+// manager's Die at the real end of the session. Qt would first send every window a close request,
+// which a window blocked by the open dialog never gets; the settings are saved here instead.
+class PlatformQuitFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != qApp || event->type() != QEvent::Quit)
+            return false;
+        endProgram();
+        return true;
+    }
+};
 
 // The id of the desktop entry, the AppStream metadata and the themed icon.
 constexpr auto kDesktopId = "io.github.navrik.Navrik";
@@ -89,11 +134,15 @@ void createWindows(QApplication& app)
     app.setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), QIcon(QStringLiteral(":/navrik.xpm"))));
     app.setQuitOnLastWindowClosed(false);
 
-    // Ending the desktop session ends the program at once: the session may go ahead, no
-    // close handler runs and nothing is saved.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) {
-        QCoreApplication::exit(0);
-    });
+    // The session manager asks for a save at every checkpoint and before a log-off that the user
+    // may still cancel: save and run on. Only the real end of the session ends the program.
+    s_sessionWatch = new PlatformQuitFilter;
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, s_sessionWatch,
+                     [](QSessionManager&) { saveBothShares(); });
+    app.installEventFilter(s_sessionWatch);
+    // SIGTERM, SIGINT and SIGHUP end the program as the session's end does.
+    s_signals = new SignalHandling;
+    QObject::connect(s_signals, &SignalHandling::endRequested, s_sessionWatch, [] { endProgram(); });
 
     s_settings = new SettingsModel;
     MainForm = new TMainForm(s_settings);
@@ -107,9 +156,9 @@ int runEventLoop(QApplication& app)
 {
     MainForm->show();
     MainForm->activateWindow();
-    app.exec();
+    const int code = app.exec();
     destroyWindows();
-    return 0;
+    return code;
 }
 
 void destroyWindows()
@@ -124,6 +173,10 @@ void destroyWindows()
     MainForm = nullptr;
     delete s_settings;
     s_settings = nullptr;
+    delete s_signals;
+    s_signals = nullptr;
+    delete s_sessionWatch;
+    s_sessionWatch = nullptr;
 }
 
 } // namespace navrik

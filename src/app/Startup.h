@@ -16,16 +16,21 @@ void preferX11OnWayland();
 // place of Qt's own messages and abort. Qt's messages from a start that works are passed on.
 std::unique_ptr<QApplication> openApplication(int& argc, char** argv);
 
-// Sets the title, the desktop entry's id and the icon, installs the session-end rule, creates the main window and
-// then the settings dialog, each running its creation handler.
+// Sets the title, the desktop entry's id and the icon, creates the main window and then the
+// settings dialog, each running its creation handler, and takes over what ends the program from
+// outside: a save request of the session manager saves the settings and runs on; the real end
+// of the session and SIGTERM, SIGINT and SIGHUP save them and end the event loop with 0 (1 when
+// the save failed).
 void createWindows(QApplication& app);
 
 // Shows the main window, runs the event loop until the quit request is taken, then hides
 // and destroys the dialog and the main window without running a close handler.
-// Returns the exit code, 0.
+// Returns the exit code: 0, or 1 when the settings could not be saved at the end of the
+// session or at an end signal.
 int runEventLoop(QApplication& app);
 
-// Hides and destroys both windows without running a close handler.
+// Hides and destroys both windows without running a close handler, and lets the signals and
+// the session take their default effect again.
 void destroyWindows();
 
 } // namespace navrik

@@ -1,5 +1,7 @@
 #include "gui/ErrorBox.h"
 
+#include "gui/ShowModal.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -7,11 +9,11 @@ namespace navrik {
 
 void showErrorBox(const QString& message)
 {
-    // Owned by the active window, so that it stands above an always-on-top dialog.
+    // Owned by the active window, so that it stands above an always-on-top dialog; shown as the
+    // settings dialog is, so that the window that was active gets the focus back afterwards.
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Navrik"), message + QLatin1Char('.'),
                     QMessageBox::Ok, QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    showModal(&box);
 }
 
 } // namespace navrik

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,7 +16,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -30,6 +34,19 @@ int runProgram(const std::function<void()>& step)
     QTimer::singleShot(10000, &watchdog, [&] { stuck = true; QCoreApplication::exit(); });
     const int code = navrik::runEventLoop(*qApp);
     return stuck ? -1 : code;
+}
+
+QByteArray settingsFile(const QTemporaryDir& config)
+{
+    std::ifstream in((config.path() + "/tolvane.ini").toStdString(), std::ios::binary);
+    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+}
+
+void (*disposition(int signalNumber))(int)
+{
+    struct sigaction current = {};
+    sigaction(signalNumber, nullptr, &current);
+    return current.sa_handler;
 }
 
 } // namespace
@@ -89,6 +106,32 @@ private slots:
         QCOMPARE(code, 0);
         QVERIFY(stayed);
         QCOMPARE(boxes, 1);
+    }
+
+    // SIGTERM, SIGINT and SIGHUP save as the session's end does, the dialog's share too while it
+    // is open, and end with 0. From the first one on they take their default action again, so a
+    // second one ends the program at once; one ignored at the start stays ignored.
+    void signalsSaveAndEnd()
+    {
+        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+            QFile::remove(m_config.path() + "/tolvane.ini");
+            const int ignored = signalNumber == SIGHUP ? SIGINT : SIGHUP;
+            std::signal(ignored, SIG_IGN);
+            const int code = runProgram([&] {
+                QTimer::singleShot(100, MainForm, [&] {
+                    ConfigForm->AutoLines->setChecked(true);
+                    std::raise(ignored);
+                    std::raise(signalNumber);
+                    for (int other : {SIGTERM, SIGINT, SIGHUP})
+                        QVERIFY(disposition(other) == (other == ignored ? SIG_IGN : SIG_DFL));
+                });
+                MainForm->K3->trigger();
+            });
+            std::signal(ignored, SIG_DFL);
+            QCOMPARE(code, 0);
+            const QByteArray saved = settingsFile(m_config);
+            QVERIFY2(saved.contains("AutoLines=1\r\n") && saved.contains("FormTop=110\r\n"), saved.constData());
+        }
     }
 
     // An error in a handler shows in the error box and the program goes on.

@@ -10,7 +10,11 @@ TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d)
 XVFB_PID=
 NAVRIK_PID=
+# What the program is started through (env, nohup), in front of its path.
+NAVRIK_LAUNCH=()
 mkdir -p "$ARTIFACTS"
+# Never the desktop's own session manager: a test that wants one starts its own.
+unset SESSION_MANAGER
 
 cleanup() {
     set +e # keep the test's own exit code; a killed child's status is no failure here
@@ -58,7 +62,7 @@ navrik_running() { [[ -n $NAVRIK_PID ]] && kill -0 "$NAVRIK_PID" 2>/dev/null; }
 # Starts the program and sets WID to its main window once that is mapped.
 start_navrik() {
     mkdir -p "$WORK/config"
-    XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb "$NAVRIK" >"$WORK/navrik.log" 2>&1 &
+    XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb "${NAVRIK_LAUNCH[@]}" "$NAVRIK" >"$WORK/navrik.log" 2>&1 &
     NAVRIK_PID=$!
     # Stops waiting as soon as the program has ended, and shows what it said.
     wait_until 30 window_or_exit || true

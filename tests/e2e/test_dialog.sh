@@ -1,7 +1,9 @@
 #!/bin/bash
-# The settings dialog: open it from 設定, turn on 簡易エディタ不要 and see the main window
-# become its 32 by 32 icon, press OK, end Navrik from its popup menu, and find it in icon
-# mode at the next start.
+# The settings dialog, without a window manager: open it from 設定; toggle 最上面に配置 and
+# find the dialog still above the main window and holding the focus, also after an error box;
+# have another client destroy the dialog's window and find the main window usable again; turn
+# on 簡易エディタ不要 and see the main window become its 32 by 32 icon, press OK, end Navrik
+# from its popup menu, and find it in icon mode at the next start.
 source "$(dirname "$0")/harness.sh"
 
 dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
@@ -11,6 +13,20 @@ window_geometry() {
     eval "$(xdotool getwindowgeometry --shell "$1")"
     echo "$X $Y $WIDTH $HEIGHT"
 }
+
+# above A B: window A stands above window B (xwininfo lists the top one first).
+above() {
+    local order
+    order=$(xwininfo -root -children | awk '$1 ~ /^0x/ {print $1}')
+    local a b
+    a=$(grep -nx "$(printf '0x%x' "$1")" <<<"$order" | cut -d: -f1)
+    b=$(grep -nx "$(printf '0x%x' "$2")" <<<"$order" | cut -d: -f1)
+    [[ -n $a && -n $b && $a -lt $b ]]
+}
+remade() { local w; w=$(main_window) && [[ $w != "$1" ]]; }
+focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+error_box() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | grep -vx "$WID" | head -1 | grep .; }
+no_error_box() { ! error_box >/dev/null; }
 
 # A right click on the icon opens the popup menu; Up from no selection reaches its last
 # item, 終了, which saves and ends the program.
@@ -30,6 +46,37 @@ DIALOG=$(dialog_window)
 # Centred on the 1024 by 768 screen.
 [[ $(window_geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(window_geometry "$DIALOG")"
 screenshot dialog
+
+# 最上面に配置, on and off: the main window is made again each time, and the dialog stays above
+# it with the focus.
+for state in on off; do
+    xdotool mousemove $((379 + 20)) $((271 + 88)) click 1
+    wait_until 5 remade "$WID" || fail "the main window was not made again (最上面に配置 $state)"
+    WID=$(main_window)
+    wait_until 5 above "$DIALOG" "$WID" || fail "the main window stands above the dialog (最上面に配置 $state)"
+    wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus), not the dialog (最上面に配置 $state)"
+done
+
+# A close that cannot save shows the error box; once it is dismissed the focus is the dialog's.
+rm -f "$WORK/config/tolvane.ini"
+mkdir "$WORK/config/tolvane.ini"
+xdotool key alt+F4
+wait_until 10 error_box >/dev/null || fail "no error box for a save that failed"
+screenshot error-box
+xdotool key Return
+wait_until 10 no_error_box || fail "the error box did not close"
+rmdir "$WORK/config/tolvane.ini"
+wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus) after the error box, not the dialog"
+
+# Another client destroys the dialog's window: the dialog is closed and saves, and the main
+# window takes input again and opens the dialog anew.
+xdotool windowclose "$DIALOG"
+wait_until 10 test -f "$WORK/config/tolvane.ini" || fail "the destroyed dialog did not save"
+wait_until 10 focused "$WID" || fail "the main window is still blocked after the dialog was destroyed"
+xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
+wait_until 10 dialog_window >/dev/null || fail "the dialog did not open again after it was destroyed"
+DIALOG=$(dialog_window)
+[[ $(window_geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(window_geometry "$DIALOG")"
 
 xdotool mousemove $((379 + 40)) $((271 + 40)) click 1
 wait_until 10 geometry_is 201 110 32 32 || fail "main window at $(geometry) after 簡易エディタ不要"

@@ -88,6 +88,16 @@ bool SpinField::accepts(QChar c)
     return QLocale().decimalPoint() == QString(c);
 }
 
+bool SpinField::isEditingShortcut(const QKeyEvent* event)
+{
+    for (QKeySequence::StandardKey key : {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
+                                          QKeySequence::SelectAll, QKeySequence::Undo, QKeySequence::Redo}) {
+        if (event->matches(key))
+            return true;
+    }
+    return false;
+}
+
 void SpinField::keyPressEvent(QKeyEvent* event)
 {
     // The step changes the text and nothing else; a one-line edit has no use for the arrow.
@@ -99,11 +109,19 @@ void SpinField::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    // Shortcuts (copy, paste, undo, select all) go through whatever their text.
+    // The editing shortcuts go through; any other character key held with Ctrl, Alt or Super is
+    // refused like the character itself (Alt+A would type "a", Ctrl+M a line break). Keys that
+    // type nothing (the arrows, Home, Backspace, Tab) go through with any modifier.
+    if (isEditingShortcut(event)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
     const auto shortcutModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const bool characterKey = event->key() > Qt::Key_Space && event->key() <= Qt::Key_ydiaeresis;
     const QString typed = event->text();
-    if ((event->modifiers() & shortcutModifiers) || typed.isEmpty()
-        || std::all_of(typed.begin(), typed.end(), accepts)) {
+    const bool withModifier = (event->modifiers() & shortcutModifiers) != 0;
+    if (withModifier ? !characterKey
+                     : typed.isEmpty() || std::all_of(typed.begin(), typed.end(), accepts)) {
         QLineEdit::keyPressEvent(event);
         return;
     }

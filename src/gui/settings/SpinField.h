@@ -11,8 +11,9 @@ class SpinButton;
 // A one-line edit that holds a whole number. Its text is its only state: Value() reads the text
 // every time (text that is not a number reads as MinValue, nothing is clamped), setValue() and
 // leaving the field for another control of the same window clamp to MinValue..MaxValue.
-// Typing takes digits, signs and the decimal separator only; Up and Down and the built-in
-// button at the right edge step by Increment. Nothing here runs a handler of the window.
+// Typing takes digits, signs and the decimal separator only; with Ctrl, Alt or Super held no
+// character at all, only the editing shortcuts and keys that type nothing. Up and Down and the
+// built-in button at the right edge step by Increment. Nothing here runs a handler of the window.
 class SpinField : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(int MinValue READ MinValue WRITE setMinValue)
@@ -63,6 +64,8 @@ protected:
 
 private:
     static bool accepts(QChar c);
+    // Copy, cut, paste, select all, undo and redo, in the platform's keys.
+    static bool isEditingShortcut(const QKeyEvent* event);
     int frameWidth() const;
     void layOut();
 

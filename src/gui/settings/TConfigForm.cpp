@@ -215,11 +215,18 @@ void TConfigForm::FormClose()
     LineCount->clampToRange();
     FormX->clampToRange();
     FormY->clampToRange();
+    saveShare();
+}
 
+void TConfigForm::saveShare() const
+{
     // This box does not follow the main window's 最上面に配置 item; the file gets what it shows.
+    using Key = navrik::SettingKey;
     navrik::Settings share = m_settings->values();
     share.stayOnTop = StayOnTop->isChecked();
-    using Key = navrik::SettingKey;
+    share.charcters = navrik::clampSetting(Key::Charcters, LineCount->Value());
+    share.formWidth = navrik::clampSetting(Key::FormWidth, FormX->Value());
+    share.formHeight = navrik::clampSetting(Key::FormHeight, FormY->Value());
     navrik::saveSettings(navrik::SettingsFile(), share,
                          {Key::AutoPaste, Key::AutoLines, Key::StayOnTop, Key::Charcters, Key::FormWidth,
                           Key::FormHeight});
@@ -229,14 +236,37 @@ void TConfigForm::setVisible(bool visible)
 {
     if (visible && !m_placed) {
         m_placed = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            const QSize size = frameGeometry().size();
-            move(area.x() + std::max(0, (area.width() - size.width()) / 2),
-                 area.y() + std::max(0, (area.height() - size.height()) / 2));
-        }
+        centreFrame();
+        // A window manager's frame is known only once the window is on the screen: centred
+        // again when it shows up (see event()).
+        m_frameCentred = frameGeometry().size() != size();
     }
+    if (!visible)
+        m_frameCentred = true;
     QDialog::setVisible(visible);
+}
+
+bool TConfigForm::event(QEvent* event)
+{
+    const bool handled = QDialog::event(event);
+    const QEvent::Type type = event->type();
+    const bool placed = type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show;
+    if (placed && !m_frameCentred && isVisible() && frameGeometry().size() != size()) {
+        m_frameCentred = true;
+        centreFrame();
+    }
+    return handled;
+}
+
+// Places the window so that its frame, where it has one, stands in the middle of the screen.
+void TConfigForm::centreFrame()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        const QSize size = frameGeometry().size();
+        move(area.x() + std::max(0, (area.width() - size.width()) / 2),
+             area.y() + std::max(0, (area.height() - size.height()) / 2));
+    }
 }
 
 void TConfigForm::reject()
@@ -245,8 +275,9 @@ void TConfigForm::reject()
 
 // Every close request (OK, the close box, Alt+F4, the window menu) saves and then ends the
 // modal loop with the hidden dialog. A failed save shows the error box and keeps it open.
-// Ending the program while the dialog is open leaves its loop without a close request, so
-// nothing is saved then.
+// Closing the main window while the dialog is open leaves its loop without a close request,
+// so the dialog saves nothing then; the end of the session and the end signals save its share
+// through saveShare().
 void TConfigForm::closeEvent(QCloseEvent* event)
 {
     if (!isVisible()) {
@@ -289,6 +320,13 @@ void TConfigForm::AutoPasteClick()
 void TConfigForm::StayOnTopClick()
 {
     m_settings->setStayOnTop(!m_settings->values().stayOnTop);
+    // The main window has just been shown again with its new flags. Without a window manager
+    // the last window shown stands on top and nothing gives the focus back: the dialog, which
+    // blocks the main window, comes back above it with the focus.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
 }
 
 // Applies a typed width and height in window mode, then closes (and saves).

@@ -52,6 +52,11 @@ public:
     void FormCreate();
     void FormClose();
 
+    // Saves the dialog's share of the settings as it shows them, numbers moved into their
+    // ranges, without touching the fields: what closing saves, for a save the user did not ask
+    // for (the session's checkpoints, the end of the program while the dialog is open).
+    void saveShare() const;
+
     // Control events.
     void AutoLinesClick();
     void AutoPasteClick();
@@ -64,8 +69,8 @@ public:
     void SpinUDYUpClick();
     void SpinUDYDownClick();
 
-    // Centres the dialog on the screen the first time it is shown; later it shows where it
-    // was left.
+    // Centres the dialog's frame on the screen the first time it is shown; later it shows
+    // where it was left.
     void setVisible(bool visible) override;
 
 public slots:
@@ -73,6 +78,7 @@ public slots:
     void reject() override;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -81,7 +87,9 @@ private:
     void buildVersionBox();
     void bindEvents();
     void setFlatLook();
+    void centreFrame();
 
     navrik::SettingsModel* m_settings;
-    bool m_placed = false; // shown once: the position is the user's from now on
+    bool m_placed = false;       // shown once: the position is the user's from now on
+    bool m_frameCentred = true;  // false from the first showing until the frame is known
 };

@@ -49,6 +49,35 @@ private slots:
         }
     }
 
+    // A character key held with Ctrl, Alt or Super is refused like the character; the editing
+    // shortcuts and keys that type nothing still work.
+    void modifiersTypeNoCharacter()
+    {
+        m_field->setText(QStringLiteral("45"));
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_A, Qt::AltModifier}, {Qt::Key_M, Qt::ControlModifier},
+                                             {Qt::Key_B, Qt::MetaModifier}, {Qt::Key_7, Qt::AltModifier}}) {
+            const QString text = key == Qt::Key_M ? QStringLiteral("\r") : QString(QChar(key)).toLower();
+            QTest::sendKeyEvent(QTest::Click, m_field, key, text, modifiers);
+        }
+        QCOMPARE(m_field->text(), QStringLiteral("45"));
+        QCOMPARE(s_beeps, 4);
+
+        QTest::keyClick(m_field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m_field, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("45"));
+        QTest::keyClick(m_field, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(m_field->text(), QString());
+        QTest::keyClick(m_field, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(m_field, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m_field->text(), QStringLiteral("4545"));
+        QTest::keyClick(m_field, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_field->text(), QStringLiteral("45"));
+        QTest::keyClick(m_field, Qt::Key_Left, Qt::ControlModifier);
+        QTest::keyClick(m_field, Qt::Key_Delete);
+        QCOMPARE(m_field->text(), QStringLiteral("5"));
+        QCOMPARE(s_beeps, 4);
+    }
+
     // Pasted text is not filtered. Leaving clamps a number and keeps any other text.
     void pasteAndLeaving()
     {
