@@ -17,21 +17,34 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 using navrik::SystemColor;
 
 namespace {
 
 constexpr int kIconSize = 32;
+// Where the window starts on the first run, and when its stored place is off every screen.
+constexpr QPoint kFirstPlace(201, 110);
+// X11 keeps window positions in 16 bits: farther ones would wrap round to another place.
+constexpr int kX11Min = -32768;
+constexpr int kX11Max = 32767;
 
 void setColor(QWidget* widget, QPalette::ColorRole role, SystemColor color)
 {
@@ -52,7 +65,7 @@ TMainForm::TMainForm(navrik::SettingsModel* settings)
     buildControls();
     buildPopupMenu();
     bindEvents();
-    setGeometry(201, 110, 300, 200);
+    setGeometry(QRect(kFirstPlace, QSize(300, 200)));
     FormResize();
 }
 
@@ -207,20 +220,50 @@ void TMainForm::FormCreate()
 {
     const navrik::Settings stored = m_settings->load();
     FlagEdit->setText(QString::fromStdString(navrik::cp932ToUtf8(stored.mark)));
-    move(stored.formLeft, stored.formTop);
+    m_storedPlace = QPoint(stored.formLeft, stored.formTop);
+    move(std::clamp(stored.formLeft, kX11Min, kX11Max), std::clamp(stored.formTop, kX11Min, kX11Max));
     setWindowWidth(stored.formWidth);
     setWindowHeight(stored.formHeight);
     if (stored.autoPaste)
         FormRedraw(true);
+    placeOnScreens();
     if (stored.stayOnTop)
         applyStayOnTop(true);
+}
+
+void TMainForm::placeOnScreens()
+{
+    const QRect placed = geometry();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const bool seen = std::any_of(screens.begin(), screens.end(),
+                                  [&](const QScreen* screen) { return screen->availableGeometry().intersects(placed); });
+    if (!seen) {
+        move(kFirstPlace);
+        // The first place may lie on a smaller screen than the one the size was cut for.
+        setWindowWidth(width());
+        setWindowHeight(height());
+    }
+    m_appliedPlace = pos();
+    m_keepStoredPlace = true;
+}
+
+// The space the window may take: the screen its top-left corner is on, else the main screen.
+QRect TMainForm::screenSpace() const
+{
+    QScreen* screen = QGuiApplication::screenAt(pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 void TMainForm::FormClose()
 {
     navrik::Settings share = m_settings->values();
-    share.formLeft = x();
-    share.formTop = y();
+    // A place the window was never moved from goes back as the file held it, even where it
+    // could not be used as it stands.
+    const bool keep = m_keepStoredPlace && pos() == m_appliedPlace;
+    share.formLeft = keep ? m_storedPlace.x() : x();
+    share.formTop = keep ? m_storedPlace.y() : y();
     using Key = navrik::SettingKey;
     navrik::saveSettings(navrik::SettingsFile(), share,
                          {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop});
@@ -240,6 +283,12 @@ void TMainForm::closeEvent(QCloseEvent* event)
         // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes
         // back here, is refused and posts another quit, so the program never ends.
         QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void TMainForm::moveEvent(QMoveEvent*)
+{
+    if (pos() != m_appliedPlace)
+        m_keepStoredPlace = false;
 }
 
 void TMainForm::changeEvent(QEvent* event)
@@ -294,6 +343,9 @@ void TMainForm::fitPanelClient()
 
 void TMainForm::setWindowWidth(int width)
 {
+    // A stored size may be larger than any screen: the window takes no more than its screen.
+    if (const QRect space = screenSpace(); !space.isEmpty())
+        width = std::min(width, space.width());
     if (width == this->width())
         return;
     resize(width, height());
@@ -304,6 +356,8 @@ void TMainForm::setWindowWidth(int width)
 
 void TMainForm::setWindowHeight(int height)
 {
+    if (const QRect space = screenSpace(); !space.isEmpty())
+        height = std::min(height, space.height());
     if (height == this->height())
         return;
     resize(width(), height);

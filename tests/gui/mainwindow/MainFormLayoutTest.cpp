@@ -1,15 +1,23 @@
 #include "app/Forms.h"
 #include "app/Startup.h"
+#include "core/ConfigLocation.h"
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
 #include "gui/settings/TConfigForm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -30,6 +38,11 @@ QList<QRect> layout()
     return rects;
 }
 
+QString settingsPath()
+{
+    return QString::fromStdString(navrik::settingsFilePath().string());
+}
+
 } // namespace
 
 class TestMainFormLayout : public QObject {
@@ -37,7 +50,11 @@ class TestMainFormLayout : public QObject {
 
 private slots:
     void init() { navrik::createWindows(*qApp); }
-    void cleanup() { navrik::destroyWindows(); }
+    void cleanup()
+    {
+        navrik::destroyWindows();
+        QFile::remove(settingsPath());
+    }
 
     // The buffer's columns line up: a half-width character has one advance, a full-width one two.
     void bufferFontHasColumns()
@@ -92,6 +109,58 @@ private slots:
         }
         MainForm->resize(400, 300);
         QCOMPARE(MainForm->MailBuff->size(), QSize(394, 260));
+    }
+
+    // A stored place that leaves some part of the window on a screen is kept; one wholly off
+    // every screen (in a gap between them, or beyond what X11 can place) starts at the first-run
+    // place. The size is cut to the screen the window starts on. The file keeps what it held
+    // until the window is moved.
+    void storedPlaceAndSize_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QRect>("shown");
+        const QRect first(201, 110, 300, 200);
+        QTest::newRow("first run") << first << first;
+        QTest::newRow("one pixel on the left screen") << QRect(-299, -199, 300, 200) << QRect(-299, -199, 300, 200);
+        QTest::newRow("on the right screen") << QRect(1100, 300, 300, 200) << QRect(1100, 300, 300, 200);
+        QTest::newRow("left of every screen") << QRect(-300, 0, 300, 200) << first;
+        QTest::newRow("below the right screen") << QRect(900, 480, 300, 200) << first;
+        QTest::newRow("beyond X11's reach") << QRect(40000, 110, 300, 200) << first;
+        QTest::newRow("wraps onto the screen") << QRect(65736, 110, 300, 200) << first;
+        QTest::newRow("far above") << QRect(201, -100000, 300, 200) << first;
+        QTest::newRow("huge on the left screen") << QRect(201, 110, 100000, 100000) << QRect(201, 110, 800, 600);
+        QTest::newRow("huge on the right screen") << QRect(900, 10, 2000, 300) << QRect(900, 10, 640, 300);
+    }
+
+    void storedPlaceAndSize()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QRect, shown);
+        navrik::destroyWindows();
+        QFile file(settingsPath());
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[Inyou]\r\nFormLeft=%1\r\nFormTop=%2\r\nFormWidth=%3\r\nFormHeight=%4\r\n")
+                       .arg(stored.x()).arg(stored.y()).arg(stored.width()).arg(stored.height()).toLatin1());
+        file.close();
+        navrik::createWindows(*qApp);
+        QCOMPARE(MainForm->geometry(), shown);
+        MainForm->FormClose();
+        const auto saved = [&] {
+            const bool opened = file.open(QIODevice::ReadOnly);
+            const QByteArray text = opened ? file.readAll() : "(no settings file)";
+            file.close();
+            return text;
+        };
+        QByteArray text = saved();
+        QVERIFY2(text.contains(QStringLiteral("FormLeft=%1\r\nFormTop=%2\r\n").arg(stored.x()).arg(stored.y()).toLatin1()),
+                 text.constData());
+        // Moved by the user, the window saves where it now is.
+        MainForm->move(shown.topLeft() + QPoint(5, 7));
+        MainForm->FormClose();
+        text = saved();
+        QVERIFY2(text.contains(QStringLiteral("FormLeft=%1\r\nFormTop=%2\r\n").arg(shown.x() + 5).arg(shown.y() + 7).toLatin1()),
+                 text.constData());
     }
 };
 
