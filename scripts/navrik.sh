@@ -15,9 +15,11 @@ packages=(
     xvfb xauth xdotool xclip x11-utils imagemagick
     librsvg2-bin scdoc gzip
 )
-# Only the tests use these: the validators of the install tree and the Debian package tools.
+# Only the tests use these: the validators of the install tree and the Debian package tools,
+# and the window manager that one end-to-end test starts.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
+    openbox wmctrl
 )
 
 # install_missing PACKAGE...

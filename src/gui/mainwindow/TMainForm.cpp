@@ -588,9 +588,11 @@ void TMainForm::applyStayOnTop(bool on)
 
 void TMainForm::K7Click()
 {
+    // Every window of the program but its menus and tips (Qt::Popup holds the Qt::Window bit, so
+    // the type is compared, not tested as a flag).
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && !window->isMinimized() && window->isWindow()
-            && !(window->windowFlags() & Qt::Popup))
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && !window->isMinimized() && type != Qt::Popup && type != Qt::ToolTip)
             window->showMinimized();
     }
 }
