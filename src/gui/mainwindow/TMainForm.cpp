@@ -53,6 +53,30 @@ void setColor(QWidget* widget, QPalette::ColorRole role, SystemColor color)
     widget->setPalette(palette);
 }
 
+// The contrast ratio of two colours (1 to 21), from their relative luminance as the web's
+// accessibility guidelines define it.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Black, as the field has always shown its text, where it is readable on the background (the
+// guidelines' 4.5 to 1 for normal text); else the palette's own text colour, unless that is
+// still worse than black.
+QColor readableTextOn(const QColor& background)
+{
+    const QColor black(Qt::black);
+    const QColor text = navrik::systemColor(SystemColor::WindowText);
+    const double onBlack = contrast(black, background);
+    return onBlack >= 4.5 || onBlack >= contrast(text, background) ? black : text;
+}
+
 } // namespace
 
 TMainForm::TMainForm(navrik::SettingsModel* settings)
@@ -102,9 +126,10 @@ void TMainForm::buildControls()
     FlagEdit->setFont(navrik::proportionalGothicFont());
     FlagEdit->setValidator(new QuoteMarkValidator(FlagEdit));
     connect(FlagEdit, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
+    const QColor fieldColor = navrik::systemColor(SystemColor::Window);
     FlagEdit->setStyleSheet(QStringLiteral(
-        "QLineEdit { border: 1px solid black; padding: 0px 1px; color: black; background: %1; }")
-                                .arg(navrik::systemColor(SystemColor::Window).name()));
+        "QLineEdit { border: 1px solid black; padding: 0px 1px; color: %1; background: %2; }")
+                                .arg(readableTextOn(fieldColor).name(), fieldColor.name()));
 
     MailBuff = new QPlainTextEdit(m_panelClient);
     MailBuff->setGeometry(2, 36, 294, 160);

@@ -43,6 +43,17 @@ QString settingsPath()
     return QString::fromStdString(navrik::settingsFilePath().string());
 }
 
+// The contrast ratio of two colours as the web's accessibility guidelines define it (1 to 21).
+double contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 } // namespace
 
 class TestMainFormLayout : public QObject {
@@ -109,6 +120,43 @@ private slots:
         }
         MainForm->resize(400, 300);
         QCOMPARE(MainForm->MailBuff->size(), QSize(394, 260));
+    }
+
+    // The quote mark stays readable whatever the desktop's colours: black on a light field, the
+    // palette's own text colour where black would not show.
+    void quoteMarkReadableOnAnyPalette_data()
+    {
+        QTest::addColumn<QColor>("base");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::darkBlue) << QColor(Qt::black);
+        QTest::newRow("mid grey") << QColor(160, 160, 160) << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(30, 30, 30) << QColor(230, 230, 230) << QColor(230, 230, 230);
+        QTest::newRow("dark blue") << QColor(0, 0, 160) << QColor(Qt::yellow) << QColor(Qt::yellow);
+    }
+
+    void quoteMarkReadableOnAnyPalette()
+    {
+        QFETCH(QColor, base);
+        QFETCH(QColor, text);
+        QFETCH(QColor, expected);
+        navrik::destroyWindows();
+        const QPalette original = QApplication::palette();
+        QPalette palette = original;
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        QApplication::setPalette(palette);
+        navrik::createWindows(*qApp);
+        QApplication::setPalette(original);
+        MainForm->FlagEdit->setText(QStringLiteral("■■■"));
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        const QImage field = MainForm->FlagEdit->grab().toImage();
+        QCOMPARE(field.pixelColor(field.width() - 4, field.height() / 2), base);
+        // The middle of the first square is the text's colour, solid.
+        const QColor ink = field.pixelColor(8, field.height() / 2);
+        QCOMPARE(ink, expected);
+        QVERIFY(contrast(ink, base) >= 4.5);
     }
 
     // A stored place that leaves some part of the window on a screen is kept; one wholly off
