@@ -134,6 +134,8 @@ void TMainForm::buildControls()
     MailBuff = new QPlainTextEdit(m_panelClient);
     MailBuff->setGeometry(2, 36, 294, 160);
     MailBuff->setFont(navrik::fixedGothicFont());
+    // A tab stop every 8 columns, as mail programs show tabbed text.
+    MailBuff->setTabStopDistance(8 * QFontMetricsF(MailBuff->font()).horizontalAdvance(QLatin1Char(' ')));
     MailBuff->setLineWrapMode(QPlainTextEdit::NoWrap);
     MailBuff->setWordWrapMode(QTextOption::NoWrap);
     MailBuff->setTabChangesFocus(false);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QtTest>
 
 #include <algorithm>
@@ -120,6 +121,25 @@ private slots:
         }
         MainForm->resize(400, 300);
         QCOMPARE(MainForm->MailBuff->size(), QSize(394, 260));
+    }
+
+    // Tabbed mail lines up as a mail program shows it: a tab stop every 8 columns.
+    void tabStopsEveryEightColumns()
+    {
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        QPlainTextEdit* buffer = MainForm->MailBuff;
+        buffer->setPlainText("\tX\n12345678X\nabc\tX\n123456789\tX\n1234567890123456X");
+        QList<int> columns;
+        for (int line = 0; line < 5; ++line) {
+            QTextCursor at(buffer->document()->findBlockByNumber(line));
+            at.movePosition(QTextCursor::EndOfBlock);
+            at.movePosition(QTextCursor::Left);
+            columns << buffer->cursorRect(at).x();
+        }
+        QCOMPARE(columns[0], columns[1]);
+        QCOMPARE(columns[2], columns[1]);
+        QCOMPARE(columns[3], columns[4]);
     }
 
     // The quote mark stays readable whatever the desktop's colours: black on a light field, the
