@@ -191,10 +191,11 @@ void TMainForm::buildPopupMenu()
 void TMainForm::bindEvents()
 {
     // Every control reports its pointer events to the window, which dispatches them to
-    // handlers in eventFilter(). No control shows an edit menu of its own.
+    // handlers in eventFilter(). No control shows an edit or scroll menu of its own.
     for (QWidget* w : {static_cast<QWidget*>(m_panelClient), static_cast<QWidget*>(IconImg),
                        static_cast<QWidget*>(Label1), static_cast<QWidget*>(FlagEdit),
-                       MailBuff->viewport(), static_cast<QWidget*>(MakeBtn),
+                       MailBuff->viewport(), static_cast<QWidget*>(MailBuff->verticalScrollBar()),
+                       static_cast<QWidget*>(MailBuff->horizontalScrollBar()), static_cast<QWidget*>(MakeBtn),
                        static_cast<QWidget*>(PasteBtn), static_cast<QWidget*>(ConfigBtn)}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -206,7 +207,11 @@ void TMainForm::bindEvents()
             w->setAttribute(Qt::WA_NoMousePropagation);
     }
     MailBuff->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The buffer takes the keys itself, not through its viewport: the menu keys are seen there.
+    MailBuff->installEventFilter(this);
     MainPanel->installEventFilter(this);
+    // Pointer movement over the menu is none over the window's controls.
+    connect(MainPopup, &QMenu::aboutToHide, this, [this] { m_lastPointer = QCursor::pos(); });
 
     using navrik::bindHandler;
     bindHandler(MakeBtn, &ToolButton::clicked, this, &TMainForm::MakeBtnClick);
@@ -402,6 +407,19 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     const auto type = event->type();
+    if (type == QEvent::KeyPress && (watched == FlagEdit || watched == MailBuff)) {
+        // The keyboard's way to the menu, at the edit that has the focus.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier)
+            || (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+            popupAtFocus(static_cast<QWidget*>(watched));
+            return true;
+        }
+        return false;
+    }
+    if (watched == MailBuff)
+        return false;
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress
         && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
         return false;
@@ -414,9 +432,16 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     // window that is moving under the pointer sees no stale coordinates.
     const QPoint at = sender->mapFromGlobal(mouse->globalPosition().toPoint());
     const bool dragSurface = sender == m_panelClient || sender == IconImg || sender == Label1;
+    const bool scrollBar = sender == MailBuff->verticalScrollBar() || sender == MailBuff->horizontalScrollBar();
 
     switch (type) {
-    case QEvent::MouseMove:
+    case QEvent::MouseMove: {
+        // Qt also sends a move to the control under the pointer when a window appears or is
+        // made anew (stay-on-top); the pointer has not moved, so no handler runs for it.
+        const QPoint global = mouse->globalPosition().toPoint();
+        if (global == m_lastPointer)
+            return false;
+        m_lastPointer = global;
         navrik::guarded([&] {
             if (sender == MakeBtn)
                 MakeBtnMouseMove(at.x(), at.y());
@@ -430,6 +455,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
                 MainPanelMouseMove(at.x(), at.y());
         });
         return false;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: // a double click is a second press
         if (dragSurface)
@@ -440,12 +466,23 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             navrik::guarded([&] { MainPanelMouseUp(); });
         if (mouse->button() == Qt::RightButton) {
             MainPopup->popup(mouse->globalPosition().toPoint());
-            return sender == FlagEdit || sender == MailBuff;
+            return sender == FlagEdit || sender == MailBuff || scrollBar;
         }
         return false;
     default:
         return false;
     }
+}
+
+void TMainForm::popupAtFocus(QWidget* control)
+{
+    // Below the text cursor where it shows, else at the control's top-left corner; in icon mode,
+    // where the edits are out of sight, below the icon.
+    const QRect cursor = control->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QPoint at = control->mapToGlobal(control->rect().contains(cursor) ? cursor.bottomLeft() : QPoint(0, 0));
+    if (!rect().contains(mapFromGlobal(at)))
+        at = IconImg->mapToGlobal(QPoint(0, IconImg->height()));
+    MainPopup->popup(at);
 }
 
 void TMainForm::MainPanelMouseMove(int x, int y)
@@ -604,7 +641,9 @@ void TMainForm::applyStayOnTop(bool on)
     StayOnTop->setChecked(on);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
-    // Changing the window's flags hides it; show it again where it was, as it was.
+    // Changing the window's flags hides it; show it again where it was, as it was. The pointer
+    // is where it was too: the move Qt sends when the window appears again is no movement.
+    m_lastPointer = QCursor::pos();
     const QRect geometry = this->geometry();
     const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
