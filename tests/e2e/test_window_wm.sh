@@ -3,7 +3,7 @@
 # cannot reach starts the window at its first-run place and a stored width larger than the
 # screen is cut to it, while the file keeps both; アイコン化 minimises Navrik (its WM_STATE
 # turns Iconic) and `wmctrl -a Navrik` brings it back where it was, in window mode and in
-# icon mode.
+# icon mode, on top of other windows again where it was before.
 source "$(dirname "$0")/harness.sh"
 for tool in openbox wmctrl xprop; do
     command -v "$tool" >/dev/null || skip "$tool missing"
@@ -52,7 +52,12 @@ minimise_and_restore 421 125
 # 簡易エディタ不要, the second item: icon mode.
 choose_from_menu 421 125 Down Down
 wait_until 10 geometry_is 201 110 32 32 || fail "window at $(geometry) in icon mode"
+# 最上面に配置, the fourth item.
+choose_from_menu 215 125 Down Down Down Down
+on_top() { WID=$(main_window) && xprop -id "$WID" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+wait_until 10 on_top || fail "not on top after 最上面に配置"
 minimise_and_restore 215 125
+on_top || fail "not on top after it was restored"
 
 # 終了 saves; the place the window was never moved from stays as the file held it.
 choose_from_menu 215 125 Up
