@@ -17,27 +17,64 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 using navrik::SystemColor;
 
 namespace {
 
 constexpr int kIconSize = 32;
+// Where the window starts on the first run, and when its stored place is off every screen.
+constexpr QPoint kFirstPlace(201, 110);
+// X11 keeps window positions in 16 bits: farther ones would wrap round to another place.
+constexpr int kX11Min = -32768;
+constexpr int kX11Max = 32767;
 
 void setColor(QWidget* widget, QPalette::ColorRole role, SystemColor color)
 {
     QPalette palette = widget->palette();
     palette.setColor(role, navrik::systemColor(color));
     widget->setPalette(palette);
+}
+
+// The contrast ratio of two colours (1 to 21), from their relative luminance as the web's
+// accessibility guidelines define it.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Black, as the field has always shown its text, where it is readable on the background (the
+// guidelines' 4.5 to 1 for normal text); else the palette's own text colour, unless that is
+// still worse than black.
+QColor readableTextOn(const QColor& background)
+{
+    const QColor black(Qt::black);
+    const QColor text = navrik::systemColor(SystemColor::WindowText);
+    const double onBlack = contrast(black, background);
+    return onBlack >= 4.5 || onBlack >= contrast(text, background) ? black : text;
 }
 
 } // namespace
@@ -52,7 +89,7 @@ TMainForm::TMainForm(navrik::SettingsModel* settings)
     buildControls();
     buildPopupMenu();
     bindEvents();
-    setGeometry(201, 110, 300, 200);
+    setGeometry(QRect(kFirstPlace, QSize(300, 200)));
     FormResize();
 }
 
@@ -89,13 +126,16 @@ void TMainForm::buildControls()
     FlagEdit->setFont(navrik::proportionalGothicFont());
     FlagEdit->setValidator(new QuoteMarkValidator(FlagEdit));
     connect(FlagEdit, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
+    const QColor fieldColor = navrik::systemColor(SystemColor::Window);
     FlagEdit->setStyleSheet(QStringLiteral(
-        "QLineEdit { border: 1px solid black; padding: 0px 1px; color: black; background: %1; }")
-                                .arg(navrik::systemColor(SystemColor::Window).name()));
+        "QLineEdit { border: 1px solid black; padding: 0px 1px; color: %1; background: %2; }")
+                                .arg(readableTextOn(fieldColor).name(), fieldColor.name()));
 
     MailBuff = new QPlainTextEdit(m_panelClient);
     MailBuff->setGeometry(2, 36, 294, 160);
     MailBuff->setFont(navrik::fixedGothicFont());
+    // A tab stop every 8 columns, as mail programs show tabbed text.
+    MailBuff->setTabStopDistance(8 * QFontMetricsF(MailBuff->font()).horizontalAdvance(QLatin1Char(' ')));
     MailBuff->setLineWrapMode(QPlainTextEdit::NoWrap);
     MailBuff->setWordWrapMode(QTextOption::NoWrap);
     MailBuff->setTabChangesFocus(false);
@@ -155,10 +195,11 @@ void TMainForm::buildPopupMenu()
 void TMainForm::bindEvents()
 {
     // Every control reports its pointer events to the window, which dispatches them to
-    // handlers in eventFilter(). No control shows an edit menu of its own.
+    // handlers in eventFilter(). No control shows an edit or scroll menu of its own.
     for (QWidget* w : {static_cast<QWidget*>(m_panelClient), static_cast<QWidget*>(IconImg),
                        static_cast<QWidget*>(Label1), static_cast<QWidget*>(FlagEdit),
-                       MailBuff->viewport(), static_cast<QWidget*>(MakeBtn),
+                       MailBuff->viewport(), static_cast<QWidget*>(MailBuff->verticalScrollBar()),
+                       static_cast<QWidget*>(MailBuff->horizontalScrollBar()), static_cast<QWidget*>(MakeBtn),
                        static_cast<QWidget*>(PasteBtn), static_cast<QWidget*>(ConfigBtn)}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -170,7 +211,11 @@ void TMainForm::bindEvents()
             w->setAttribute(Qt::WA_NoMousePropagation);
     }
     MailBuff->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The buffer takes the keys itself, not through its viewport: the menu keys are seen there.
+    MailBuff->installEventFilter(this);
     MainPanel->installEventFilter(this);
+    // Pointer movement over the menu is none over the window's controls.
+    connect(MainPopup, &QMenu::aboutToHide, this, [this] { m_lastPointer = QCursor::pos(); });
 
     using navrik::bindHandler;
     bindHandler(MakeBtn, &ToolButton::clicked, this, &TMainForm::MakeBtnClick);
@@ -223,21 +268,51 @@ void TMainForm::FormCreate()
     m_storedMark = stored.mark;
     m_loadedMark = QString::fromStdString(navrik::storedTextToUtf8(stored.mark));
     FlagEdit->setText(m_loadedMark);
-    move(stored.formLeft, stored.formTop);
+    m_storedPlace = QPoint(stored.formLeft, stored.formTop);
+    move(std::clamp(stored.formLeft, kX11Min, kX11Max), std::clamp(stored.formTop, kX11Min, kX11Max));
     setWindowWidth(stored.formWidth);
     setWindowHeight(stored.formHeight);
     if (stored.autoPaste)
         FormRedraw(true);
+    placeOnScreens();
     if (stored.stayOnTop)
         applyStayOnTop(true);
     SmartBreaks->setChecked(stored.smartBreaks);
 }
 
+void TMainForm::placeOnScreens()
+{
+    const QRect placed = geometry();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const bool seen = std::any_of(screens.begin(), screens.end(),
+                                  [&](const QScreen* screen) { return screen->availableGeometry().intersects(placed); });
+    if (!seen) {
+        move(kFirstPlace);
+        // The first place may lie on a smaller screen than the one the size was cut for.
+        setWindowWidth(width());
+        setWindowHeight(height());
+    }
+    m_appliedPlace = pos();
+    m_keepStoredPlace = true;
+}
+
+// The space the window may take: the screen its top-left corner is on, else the main screen.
+QRect TMainForm::screenSpace() const
+{
+    QScreen* screen = QGuiApplication::screenAt(pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
 void TMainForm::FormClose()
 {
     navrik::Settings share = m_settings->values();
-    share.formLeft = x();
-    share.formTop = y();
+    // A place the window was never moved from goes back as the file held it, even where it
+    // could not be used as it stands.
+    const bool keep = m_keepStoredPlace && pos() == m_appliedPlace;
+    share.formLeft = keep ? m_storedPlace.x() : x();
+    share.formTop = keep ? m_storedPlace.y() : y();
     using Key = navrik::SettingKey;
     navrik::saveSettings(navrik::SettingsFile(), share,
                          {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop, Key::SmartBreaks});
@@ -267,6 +342,12 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes back
     // here, is refused and posts another quit, so the program never ends.
     QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+void TMainForm::moveEvent(QMoveEvent*)
+{
+    if (pos() != m_appliedPlace)
+        m_keepStoredPlace = false;
 }
 
 void TMainForm::changeEvent(QEvent* event)
@@ -321,6 +402,9 @@ void TMainForm::fitPanelClient()
 
 void TMainForm::setWindowWidth(int width)
 {
+    // A stored size may be larger than any screen: the window takes no more than its screen.
+    if (const QRect space = screenSpace(); !space.isEmpty())
+        width = std::min(width, space.width());
     if (width == this->width())
         return;
     resize(width, height());
@@ -331,6 +415,8 @@ void TMainForm::setWindowWidth(int width)
 
 void TMainForm::setWindowHeight(int height)
 {
+    if (const QRect space = screenSpace(); !space.isEmpty())
+        height = std::min(height, space.height());
     if (height == this->height())
         return;
     resize(width(), height);
@@ -348,6 +434,19 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     const auto type = event->type();
+    if (type == QEvent::KeyPress && (watched == FlagEdit || watched == MailBuff)) {
+        // The keyboard's way to the menu, at the edit that has the focus.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier)
+            || (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+            popupAtFocus(static_cast<QWidget*>(watched));
+            return true;
+        }
+        return false;
+    }
+    if (watched == MailBuff)
+        return false;
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress
         && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
         return false;
@@ -360,9 +459,16 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     // window that is moving under the pointer sees no stale coordinates.
     const QPoint at = sender->mapFromGlobal(mouse->globalPosition().toPoint());
     const bool dragSurface = sender == m_panelClient || sender == IconImg || sender == Label1;
+    const bool scrollBar = sender == MailBuff->verticalScrollBar() || sender == MailBuff->horizontalScrollBar();
 
     switch (type) {
-    case QEvent::MouseMove:
+    case QEvent::MouseMove: {
+        // Qt also sends a move to the control under the pointer when a window appears or is
+        // made anew (stay-on-top); the pointer has not moved, so no handler runs for it.
+        const QPoint global = mouse->globalPosition().toPoint();
+        if (global == m_lastPointer)
+            return false;
+        m_lastPointer = global;
         navrik::guarded([&] {
             if (sender == MakeBtn)
                 MakeBtnMouseMove(at.x(), at.y());
@@ -376,6 +482,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
                 MainPanelMouseMove(at.x(), at.y());
         });
         return false;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: // a double click is a second press
         if (dragSurface)
@@ -386,12 +493,23 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             navrik::guarded([&] { MainPanelMouseUp(); });
         if (mouse->button() == Qt::RightButton) {
             MainPopup->popup(mouse->globalPosition().toPoint());
-            return sender == FlagEdit || sender == MailBuff;
+            return sender == FlagEdit || sender == MailBuff || scrollBar;
         }
         return false;
     default:
         return false;
     }
+}
+
+void TMainForm::popupAtFocus(QWidget* control)
+{
+    // Below the text cursor where it shows, else at the control's top-left corner; in icon mode,
+    // where the edits are out of sight, below the icon.
+    const QRect cursor = control->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QPoint at = control->mapToGlobal(control->rect().contains(cursor) ? cursor.bottomLeft() : QPoint(0, 0));
+    if (!rect().contains(mapFromGlobal(at)))
+        at = IconImg->mapToGlobal(QPoint(0, IconImg->height()));
+    MainPopup->popup(at);
 }
 
 void TMainForm::MainPanelMouseMove(int x, int y)
@@ -557,7 +675,9 @@ void TMainForm::applyStayOnTop(bool on)
     StayOnTop->setChecked(on);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
-    // Changing the window's flags hides it; show it again where it was, as it was.
+    // Changing the window's flags hides it; show it again where it was, as it was. The pointer
+    // is where it was too: the move Qt sends when the window appears again is no movement.
+    m_lastPointer = QCursor::pos();
     const QRect geometry = this->geometry();
     const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
@@ -568,9 +688,11 @@ void TMainForm::applyStayOnTop(bool on)
 
 void TMainForm::K7Click()
 {
+    // Every window of the program but its menus and tips (Qt::Popup holds the Qt::Window bit, so
+    // the type is compared, not tested as a flag).
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && !window->isMinimized() && window->isWindow()
-            && !(window->windowFlags() & Qt::Popup))
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && !window->isMinimized() && type != Qt::Popup && type != Qt::ToolTip)
             window->showMinimized();
     }
 }

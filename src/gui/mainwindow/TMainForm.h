@@ -97,6 +97,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -110,6 +111,9 @@ private:
     void setPanelBorder(bool single);
     void setWindowWidth(int width);
     void setWindowHeight(int height);
+    QRect screenSpace() const;
+    void placeOnScreens();
+    void popupAtFocus(QWidget* control);
     void fitPanelClient();
     void endDrag();
 
@@ -122,4 +126,10 @@ private:
     int m_hoverState = 0;   // tool button drawn highlighted
     int m_dragFlag = 0;     // -1 while the window follows the pointer
     QPoint m_anchor;        // press point during a drag, pointer position while PopupTimer runs
+    QPoint m_lastPointer;   // global pointer position of the last move event seen
+    // The place read from the settings file, saved back as it was until the window moves from
+    // where it was put (it may have been put elsewhere, when the stored place is off every screen).
+    QPoint m_storedPlace;
+    QPoint m_appliedPlace;
+    bool m_keepStoredPlace = false;
 };

@@ -33,6 +33,8 @@ constexpr int kThinBorder = 1;
 SpinField::SpinField(QWidget* parent) : QLineEdit(QStringLiteral("0"), parent)
 {
     setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+    // No edit menu: it would show in English inside the dialog.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     m_button = new SpinButton(this);
     m_button->setFocusControl(this);
     m_button->setCursor(Qt::ArrowCursor);

@@ -1,13 +1,20 @@
 #include "app/Forms.h"
 #include "app/Startup.h"
+#include "core/ConfigLocation.h"
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
 #include "gui/settings/TConfigForm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QtTest>
 
 #include <utility>
@@ -30,6 +37,11 @@ QList<QRect> layout()
     return rects;
 }
 
+QString settingsPath()
+{
+    return QString::fromStdString(navrik::settingsFilePath().string());
+}
+
 } // namespace
 
 class TestMainFormLayout : public QObject {
@@ -37,7 +49,11 @@ class TestMainFormLayout : public QObject {
 
 private slots:
     void init() { navrik::createWindows(*qApp); }
-    void cleanup() { navrik::destroyWindows(); }
+    void cleanup()
+    {
+        navrik::destroyWindows();
+        QFile::remove(settingsPath());
+    }
 
     // The buffer's columns line up: a half-width character has one advance, a full-width one two.
     void bufferFontHasColumns()
@@ -92,6 +108,92 @@ private slots:
         }
         MainForm->resize(400, 300);
         QCOMPARE(MainForm->MailBuff->size(), QSize(394, 260));
+    }
+
+    // Tabbed mail lines up as a mail program shows it: a tab stop every 8 columns.
+    void tabStopsEveryEightColumns()
+    {
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        QPlainTextEdit* buffer = MainForm->MailBuff;
+        buffer->setPlainText("\tX\n12345678X\nabc\tX\n123456789\tX\n1234567890123456X");
+        QList<int> xOfX;
+        for (QTextBlock line = buffer->document()->begin(); line.isValid(); line = line.next())
+            xOfX << buffer->cursorRect(QTextCursor(line.document()->find("X", line.position()))).x();
+        QCOMPARE(xOfX, QList<int>({xOfX[1], xOfX[1], xOfX[1], xOfX[4], xOfX[4]}));
+    }
+
+    // The quote mark stays readable: black on a light field, else the palette's text colour.
+    void quoteMarkReadableOnAnyPalette_data()
+    {
+        QTest::addColumn<QColor>("base");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::darkBlue) << QColor(Qt::black);
+        QTest::newRow("mid grey") << QColor(160, 160, 160) << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark blue") << QColor(0, 0, 160) << QColor(Qt::yellow) << QColor(Qt::yellow);
+    }
+
+    void quoteMarkReadableOnAnyPalette()
+    {
+        QFETCH(QColor, base);
+        QFETCH(QColor, text);
+        QFETCH(QColor, expected);
+        navrik::destroyWindows();
+        const QPalette original = QApplication::palette();
+        QPalette palette = original;
+        palette.setColor(QPalette::Base, base);
+        palette.setColor(QPalette::Text, text);
+        QApplication::setPalette(palette);
+        navrik::createWindows(*qApp);
+        QApplication::setPalette(original);
+        MainForm->FlagEdit->setText(QStringLiteral("■■■"));
+        const QImage field = MainForm->FlagEdit->grab().toImage();
+        QCOMPARE(field.pixelColor(field.width() - 4, field.height() / 2), base);
+        QCOMPARE(field.pixelColor(8, field.height() / 2), expected); // inside the first square
+    }
+
+    // A stored place that leaves some part of the window on a screen is kept; one wholly off
+    // every screen (in the gap between them, or beyond X11's 16 bits) starts at the first-run
+    // place. The size is cut to the screen the window starts on. The file keeps the stored place
+    // until the window is moved.
+    void storedPlaceAndSize_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QRect>("shown");
+        const QRect first(201, 110, 300, 200);
+        QTest::newRow("one pixel on the left screen") << QRect(-299, -199, 300, 200) << QRect(-299, -199, 300, 200);
+        QTest::newRow("on the right screen") << QRect(1100, 300, 300, 200) << QRect(1100, 300, 300, 200);
+        QTest::newRow("left of every screen") << QRect(-300, 0, 300, 200) << first;
+        QTest::newRow("below the right screen") << QRect(900, 480, 300, 200) << first;
+        QTest::newRow("wraps onto the screen in X11") << QRect(65736, 110, 300, 200) << first;
+        QTest::newRow("huge on the left screen") << QRect(201, 110, 100000, 100000) << QRect(201, 110, 800, 600);
+        QTest::newRow("huge on the right screen") << QRect(900, 10, 2000, 300) << QRect(900, 10, 640, 300);
+    }
+
+    void storedPlaceAndSize()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QRect, shown);
+        navrik::destroyWindows();
+        QFile file(settingsPath());
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[Inyou]\r\nFormLeft=%1\r\nFormTop=%2\r\nFormWidth=%3\r\nFormHeight=%4\r\n")
+                       .arg(stored.x()).arg(stored.y()).arg(stored.width()).arg(stored.height()).toLatin1());
+        file.close();
+        navrik::createWindows(*qApp);
+        QCOMPARE(MainForm->geometry(), shown);
+        for (QPoint saved : {stored.topLeft(), shown.topLeft() + QPoint(5, 7)}) {
+            if (saved != stored.topLeft())
+                MainForm->move(saved); // as the user drags it
+            MainForm->FormClose();
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray text = file.readAll();
+            file.close();
+            QVERIFY2(text.contains(QStringLiteral("FormLeft=%1\r\nFormTop=%2\r\n").arg(saved.x()).arg(saved.y()).toLatin1()),
+                     text.constData());
+        }
     }
 };
 

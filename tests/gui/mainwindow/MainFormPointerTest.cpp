@@ -2,6 +2,8 @@
 #include "app/Startup.h"
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
+#include "gui/settings/SpinField.h"
+#include "gui/settings/TConfigForm.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,8 +12,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
+
+#include <memory>
+#include <utility>
 
 // The pointer is driven through the platform, as a user would: QCursor::setPos moves it and
 // presses go to the window, so Qt's own pointer grab and button state are in play.
@@ -24,7 +30,8 @@ void moveTo(const QString& name, QPoint by = {})
     const QHash<QString, QWidget*> controls{
         {"panel", f->MainPanel}, {"IconImg", f->IconImg}, {"Label1", f->Label1},
         {"FlagEdit", f->FlagEdit}, {"MailBuff", f->MailBuff->viewport()}, {"MakeBtn", f->MakeBtn},
-        {"PasteBtn", f->PasteBtn}, {"ConfigBtn", f->ConfigBtn}};
+        {"PasteBtn", f->PasteBtn}, {"ConfigBtn", f->ConfigBtn},
+        {"VScrollBar", f->MailBuff->verticalScrollBar()}, {"HScrollBar", f->MailBuff->horizontalScrollBar()}};
     const QWidget* w = controls.value(name);
     QCursor::setPos((w ? w->mapToGlobal(name == "panel" ? QPoint(220, 15) : QPoint(10, 8)) : QCursor::pos()) + by);
     QCoreApplication::processEvents();
@@ -41,14 +48,43 @@ void button(QTest::MouseAction action, Qt::MouseButton b = Qt::LeftButton)
 // A left press on these drags the window; any press on them stops the hover timer.
 bool isSurface(const QString& name) { return name == "panel" || name == "IconImg" || name == "Label1"; }
 
+// Every menu shown is MainPopup: no control shows a menu of its own.
+bool onlyMainPopupShown()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu*>(w) && (!MainForm || w != MainForm->MainPopup) && w->isVisible())
+            return false;
+    }
+    return true;
+}
+
+// Closes any other menu as soon as it shows (the scroll bar's runs its own event loop, which
+// would hold the test) and remembers that one showed.
+struct ForeignMenuWatch : QTimer {
+    bool seen = false;
+    ForeignMenuWatch()
+    {
+        connect(this, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QMenu*>(w) && w->isVisible() && (!MainForm || w != MainForm->MainPopup))
+                    seen = w->close();
+            }
+        });
+        start(50);
+    }
+};
+
 } // namespace
 
 class TestMainFormPointer : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<ForeignMenuWatch> m_menus;
+
 private slots:
     void init()
     {
+        m_menus = std::make_unique<ForeignMenuWatch>();
         QCursor::setPos(5, 5); // off the window
         navrik::createWindows(*qApp);
         MainForm->show();
@@ -61,6 +97,7 @@ private slots:
             button(QTest::MouseRelease, Qt::MouseButton(held.toInt()));
         MainForm->MainPopup->hide();
         navrik::destroyWindows();
+        QVERIFY2(!m_menus->seen, "a menu other than MainPopup showed");
     }
 
     void hoverHighlightsOneButton()
@@ -100,7 +137,7 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<Qt::MouseButton>("pressed");
-        for (const char* name : {"IconImg", "Label1", "panel", "FlagEdit", "MailBuff", "MakeBtn"}) {
+        for (const char* name : {"IconImg", "Label1", "panel", "FlagEdit", "MailBuff", "MakeBtn", "VScrollBar", "HScrollBar"}) {
             QTest::addRow("%s left", name) << name << Qt::LeftButton;
             QTest::addRow("%s right", name) << name << Qt::RightButton;
         }
@@ -128,10 +165,67 @@ private slots:
         button(QTest::MouseRelease, pressed);
         QVERIFY(!MainForm->isDragging());
         QCOMPARE(MainForm->MainPopup->isVisible(), pressed == Qt::RightButton);
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<QMenu*>(w) || w == MainForm->MainPopup || !w->isVisible());
+        QVERIFY(onlyMainPopupShown());
         moveBy(QPoint(9, 9));
         QCOMPARE(MainForm->pos(), drags ? start + travel : start);
+    }
+
+    // Re-making the window for stay-on-top brings no pointer movement: the hover menu, chosen
+    // from with the keys while the pointer rests on the icon, does not open again by itself.
+    void stayOnTopDoesNotRestartTheHoverPeriod()
+    {
+        MainForm->FormRedraw(true);
+        moveTo("IconImg");
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000);
+        for (int toggle = 0; toggle < 2; ++toggle) {
+            MainForm->MainPopup->hide();
+            MainForm->StayOnTop->trigger();
+            QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+            // What Qt sends the control under the pointer when the window appears anew.
+            const QPoint global = QCursor::pos();
+            QMouseEvent still(QEvent::MouseMove, MainForm->IconImg->mapFromGlobal(global),
+                              MainForm->mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(MainForm->IconImg, &still);
+            QTest::qWait(1000);
+            QVERIFY(!MainForm->PopupTimer->isActive());
+            QVERIFY(!MainForm->MainPopup->isVisible());
+        }
+        moveBy(QPoint(1, 0)); // a real movement starts the period again
+        QVERIFY(MainForm->PopupTimer->isActive());
+    }
+
+    // The Menu key and Shift+F10 open MainPopup at the focused edit; no edit menu of its own.
+    void menuKeysOpenMainPopup()
+    {
+        MainForm->MailBuff->setPlainText("line\nline");
+        for (QWidget* edit : {static_cast<QWidget*>(MainForm->FlagEdit), static_cast<QWidget*>(MainForm->MailBuff)}) {
+            for (auto [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+                edit->setFocus();
+                QTest::keyClick(edit, key, modifiers);
+                QTRY_VERIFY(MainForm->MainPopup->isVisible());
+                QVERIFY(onlyMainPopupShown());
+                QVERIFY(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(MainForm->MainPopup->pos()));
+                MainForm->MainPopup->hide();
+            }
+        }
+        QCOMPARE(MainForm->FlagEdit->text(), "> ");
+        QCOMPARE(MainForm->MailBuff->toPlainText(), "line\nline");
+    }
+
+    // A spin field of the settings dialog shows no menu at all, from the pointer or the keys.
+    void spinFieldShowsNoMenu()
+    {
+        ConfigForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(ConfigForm));
+        QWidget* field = ConfigForm->FormX;
+        QVERIFY(field->isEnabled());
+        for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
+            QContextMenuEvent request(reason, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(field, &request);
+            QVERIFY(onlyMainPopupShown());
+            QVERIFY(!MainForm->MainPopup->isVisible());
+        }
+        ConfigForm->hide();
     }
 
     void doubleClickOnIconRunsNoCommand()
