@@ -69,6 +69,8 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("", line + "\n", settings).out, "＞ " + line.substr(0, 17) + "\n＞ " + line.substr(17) + "\n");
     EXPECT_EQ(runFilter("-W", line, settings).out, "＞ " + line);
     EXPECT_EQ(runFilter("-m '' -w 25", line, settings).out, line.substr(0, 25) + "\n" + line.substr(25));
+    // A mark that is UTF-8 and not code page 932, as an editor saves it, is read as UTF-8.
+    EXPECT_EQ(runFilter("-W", line, "[Inyou]\r\nString=\"\xEF\xBC\x9E \"\r\n").out, "＞ " + line);
 }
 
 TEST(QuoteFilter, keepsEveryBreakAcrossReadChunks)
