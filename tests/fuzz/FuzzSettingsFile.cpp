@@ -1,6 +1,7 @@
-// The settings file on any bytes: setting one key changes only the bytes of that key's line (or
-// adds its line, or its section and its line; in a UTF-16 file, its code units), every other key reads as before, the key reads
-// back what was set, and setting the value it already has leaves the file byte for byte.
+// The settings file on any bytes: setting one key changes only the units of that key's line
+// (bytes, or a UTF-16 file's code units), or adds its line, or its section and its line; every
+// other key reads as before, the key reads back what was set, and setting the value it already
+// has leaves the file byte for byte.
 #include "FuzzInput.h"
 
 #include "core/Error.h"
