@@ -16,7 +16,7 @@ wm_state() { xprop -id "$WID" WM_STATE 2>/dev/null | sed -n 's/.*window state: /
 state_is() { [[ $(wm_state) == "$1" ]]; }
 
 # A right click at X Y opens the menu; Up from no selection reaches its last item, 終了,
-# and a second Up アイコン化.
+# a second Up the 追加オプション submenu, and a third アイコン化.
 choose_from_menu() {
     local x=$1 y=$2; shift 2
     xdotool mousemove "$x" "$y" click 3
@@ -28,7 +28,7 @@ choose_from_menu() {
 minimise_and_restore() {
     local before
     before=$(geometry)
-    choose_from_menu "$@" Up Up
+    choose_from_menu "$@" Up Up Up
     wait_until 10 state_is Iconic || fail "WM_STATE is $(wm_state) after アイコン化"
     screenshot "iconic-$1"
     wmctrl -a Navrik
