@@ -2,20 +2,33 @@
 
 #include "core/LineModel.h"
 
+#include <QString>
+
 class QPlainTextEdit;
 
 namespace navrik {
 
-// The line model over the main window's text buffer, a QPlainTextEdit: each text block
-// is a line, the clipboard is the desktop's. The edit turns CR LF, a lone LF and a lone CR
-// into block breaks when text is pasted; copying gives the platform's own line break.
+// The line model over the main window's text buffer, a QPlainTextEdit: each text block is a
+// line, the clipboard is the desktop's. Text comes in with CR LF, a lone LF and a lone CR as
+// block breaks; copying gives the platform's own line break.
+//
+// The text document holds every character but four, which it takes for its own block and frame
+// breaks: U+2028 (which it would lay out as a new line inside a block), U+2029, U+FDD0 and
+// U+FDD1. None of them ends a line for the quote command, so the buffer keeps each as an inline
+// object that shows it as a small boxed mark (LS, PS, FDD0, FDD1) within its line and gives the
+// character back whenever the text is read or copied.
 class BufferLineModel final : public LineModel {
 public:
     explicit BufferLineModel(QPlainTextEdit* edit);
 
+    // Fits the edit to be the buffer, once: Shift+Enter and Ctrl+Enter type the same line break
+    // as Enter, and the user's own copy, cut and paste keys go through this model, so the
+    // characters shown as marks are copied and pasted as what they are.
+    static void install(QPlainTextEdit* edit);
+
     int lineCount() const override;
-    void clear() override;
-    void paste() override;
+    std::optional<std::string> clipboardText() const override;
+    bool replaceWithClipboard() override;
     void selectAll() override;
     void copySelection() override;
     void hide() override;
@@ -23,8 +36,18 @@ public:
     std::string text() const override;
     void setText(std::string_view text) override;
 
+    // The selection is replaced by the clipboard's text, as one edit the user can undo; false,
+    // and nothing changed, when the clipboard offers no text.
+    bool paste();
+
 private:
+    QString selectionText() const;
+
     QPlainTextEdit* m_edit;
+    // The text last given to setText, with LF breaks, while the document still holds just it:
+    // copying all of it then needs no second read of the document.
+    QString m_setText;
+    int m_setRevision = -1;
 };
 
 } // namespace navrik
