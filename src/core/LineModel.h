@@ -9,8 +9,9 @@ namespace navrik {
 // The text buffer as the quote and paste commands see it: UTF-8 text made of lines, a selection,
 // and the clipboard operations. CR LF, a lone LF and a lone CR each end a line; the empty text
 // after a final break is not a counted line, so an empty text has no lines and "a\n" has one.
-// Every other character, U+2028 and U+2029 included, is part of a line. No operation reports an
-// error.
+// Every other character, U+2028 and U+2029 included, is part of a line. A buffer that cannot take
+// a text (a line too long for it to show) raises Error from replaceWithClipboard or setText and
+// changes nothing; no other operation reports an error.
 class LineModel {
 public:
     virtual ~LineModel() = default;

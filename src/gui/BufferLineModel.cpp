@@ -13,6 +13,9 @@
 #include <QTextDocument>
 #include <QTextObjectInterface>
 
+#include "core/Error.h"
+#include "gui/ErrorBox.h"
+
 namespace navrik {
 namespace {
 
@@ -33,6 +36,32 @@ bool holdsAny(const QString& text)
     for (const QChar c : text)
         any |= char16_t(c.unicode() - 0x2028) < 2 || char16_t(c.unicode() - 0xfdd0) < 2;
     return any;
+}
+
+// Refuses a text with a line longer than the buffer takes, before anything changes.
+void checkLineLengths(const QString& text)
+{
+    const QStringView view(text);
+    qsizetype from = 0;
+    while (from < view.size()) {
+        qsizetype end = view.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = view.size();
+        if (end - from > BufferLineModel::kLongestLine) {
+            // Only so long a stretch needs looking at for lone CRs.
+            qsizetype lineStart = from;
+            for (qsizetype cr = view.indexOf(QLatin1Char('\r'), from); cr >= 0 && cr < end;
+                 cr = view.indexOf(QLatin1Char('\r'), cr + 1)) {
+                if (cr - lineStart > BufferLineModel::kLongestLine)
+                    break;
+                lineStart = cr + 1;
+            }
+            if (end - lineStart > BufferLineModel::kLongestLine)
+                throw Error("1 行が " + std::to_string(BufferLineModel::kLongestLine)
+                            + " 文字を超えるテキストはバッファに入れられません");
+        }
+        from = end + 1;
+    }
 }
 
 // Draws a held character as a box round its short name, inside its line.
@@ -174,19 +203,21 @@ protected:
         const bool paste = key->matches(QKeySequence::Paste);
         if (!copy && !cut && !paste)
             return false;
-        BufferLineModel buffer(m_edit);
-        if (copy || cut)
-            buffer.copySelection();
-        if (m_edit->isReadOnly())
-            return true;
-        if (cut) {
-            QTextCursor cursor = m_edit->textCursor();
-            cursor.removeSelectedText();
-            m_edit->setTextCursor(cursor);
-        }
-        if (paste)
-            buffer.paste();
-        m_edit->ensureCursorVisible();
+        guarded([&] {
+            BufferLineModel buffer(m_edit);
+            if (copy || cut)
+                buffer.copySelection();
+            if (m_edit->isReadOnly())
+                return;
+            if (cut) {
+                QTextCursor cursor = m_edit->textCursor();
+                cursor.removeSelectedText();
+                m_edit->setTextCursor(cursor);
+            }
+            if (paste)
+                buffer.paste();
+            m_edit->ensureCursorVisible();
+        });
         return true;
     }
 
@@ -232,6 +263,7 @@ bool BufferLineModel::replaceWithClipboard()
     const QString text = clipboardQText();
     if (text.isEmpty())
         return false;
+    checkLineLengths(text);
     // The edit's clear() starts the undo history again, as the new text's paste begins it.
     m_edit->clear();
     QTextCursor cursor = m_edit->textCursor();
@@ -250,6 +282,7 @@ bool BufferLineModel::paste()
     const QString text = clipboardQText();
     if (text.isEmpty())
         return false;
+    checkLineLengths(text);
     QTextCursor cursor = m_edit->textCursor();
     cursor.beginEditBlock();
     insertHolding(cursor, text);
@@ -306,6 +339,7 @@ void BufferLineModel::setText(std::string_view text)
 {
     m_setText = QString();
     QString lines = bufferText(text);
+    checkLineLengths(lines);
     QTextDocument* document = m_edit->document();
     if (!holdsAny(lines)) {
         // The document's own setPlainText() drops the old text at once, outside the undo history

@@ -17,8 +17,14 @@ namespace navrik {
 // U+FDD1. None of them ends a line for the quote command, so the buffer keeps each as an inline
 // object that shows it as a small boxed mark (LS, PS, FDD0, FDD1) within its line and gives the
 // character back whenever the text is read or copied.
+//
+// A line longer than kLongestLine characters is refused (see setText): the document lays a line
+// out whole, and a line of megabytes would make every paint, scroll and keystroke in it take
+// seconds with no way to show the busy pointer.
 class BufferLineModel final : public LineModel {
 public:
+    static constexpr qsizetype kLongestLine = 100000;
+
     explicit BufferLineModel(QPlainTextEdit* edit);
 
     // Fits the edit to be the buffer, once: Shift+Enter and Ctrl+Enter type the same line break
@@ -34,6 +40,9 @@ public:
     void hide() override;
     void show() override;
     std::string text() const override;
+
+    // As the line model's; a text with a line longer than kLongestLine characters (UTF-16 code
+    // units) raises Error and changes nothing. So do replaceWithClipboard and paste.
     void setText(std::string_view text) override;
 
     // The selection is replaced by the clipboard's text, as one edit the user can undo; false,

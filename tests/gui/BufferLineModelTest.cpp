@@ -1,5 +1,6 @@
 // The line model over a real QPlainTextEdit and the application's own clipboard.
 #include "gui/BufferLineModel.h"
+#include "core/Error.h"
 #include "core/QuoteCommand.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -89,6 +90,21 @@ private slots:
         QGuiApplication::clipboard()->setText("");
         pasteCommand(m_buffer);
         QCOMPARE(m_edit.toPlainText(), "left over");
+    }
+
+    // A line longer than the buffer shows is refused with an error, pasted or quoted, and the
+    // buffer stays as it was; the longest line it takes (here after a lone CR) goes in.
+    void overlongLineRefused()
+    {
+        m_edit.setPlainText("left over");
+        const QString longest(BufferLineModel::kLongestLine, QLatin1Char('x'));
+        QGuiApplication::clipboard()->setText("a\n" + longest + "y\nb");
+        QVERIFY_THROWS_EXCEPTION(Error, pasteCommand(m_buffer));
+        QVERIFY_THROWS_EXCEPTION(Error, m_buffer.setText(("a\r" + longest + "y").toStdString()));
+        QCOMPARE(m_edit.toPlainText(), "left over");
+        QGuiApplication::clipboard()->setText("a\r" + longest + "\r\nb");
+        QVERIFY(pasteCommand(m_buffer));
+        QCOMPARE(m_buffer.lineCount(), 3);
     }
 };
 
