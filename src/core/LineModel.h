@@ -46,7 +46,8 @@ public:
     // the selection becomes an empty caret at the start. The quote command rewrites the buffer
     // through this once instead of line by line, which gives the same text far faster on a
     // widget.
-    virtual void setText(std::string_view text) = 0;
+    // The text is taken over, so a buffer may let go of it as soon as it holds its own copy.
+    virtual void setText(std::string text) = 0;
 };
 
 } // namespace navrik

@@ -4,6 +4,8 @@
 #include "core/QuoteStream.h"
 #include "core/TextWidth.h"
 
+#include <utility>
+
 namespace navrik {
 
 namespace {
@@ -94,11 +96,11 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
         std::string quoted = quoteText(*pasted, options.mark, budget);
         pasted.reset();
         scope.step();
-        buffer.setText(quoted);
+        buffer.setText(std::move(quoted));
     } else if (buffer.lineCount() > 0) {
         std::string quoted = quoteText(buffer.text(), options.mark, budget);
         scope.step();
-        buffer.setText(quoted);
+        buffer.setText(std::move(quoted));
     }
     shown.done();
     buffer.selectAll();

@@ -13,6 +13,8 @@
 #include <QTextDocument>
 #include <QTextObjectInterface>
 
+#include <algorithm>
+
 #include "core/Error.h"
 #include "gui/ErrorBox.h"
 
@@ -152,25 +154,31 @@ QString withLineFeeds(QString text)
 }
 
 // UTF-8 to the buffer's text: every line break becomes LF (the block break it is), and a
-// byte-order mark at the start stays, where QString::fromUtf8 would drop it.
-QString bufferText(std::string_view text)
+// byte-order mark at the start stays, where QString::fromUtf8 would drop it. The UTF-8 text is
+// rewritten in place and let go of once converted, so no second copy of a long text is held.
+QString bufferText(std::string text)
 {
-    std::string lf;
-    if (std::size_t cr = text.find('\r'); cr != std::string_view::npos) {
-        lf.reserve(text.size());
-        std::size_t from = 0;
-        for (; cr != std::string_view::npos; cr = text.find('\r', from)) {
-            lf.append(text, from, cr - from).push_back('\n');
-            from = cr + (cr + 1 < text.size() && text[cr + 1] == '\n' ? 2 : 1);
+    if (std::size_t cr = text.find('\r'); cr != std::string::npos) {
+        std::size_t to = cr;
+        for (std::size_t from = cr; from < text.size();) {
+            const std::size_t next = text.find('\r', from);
+            const std::size_t end = next == std::string::npos ? text.size() : next;
+            std::copy(text.begin() + std::ptrdiff_t(from), text.begin() + std::ptrdiff_t(end),
+                      text.begin() + std::ptrdiff_t(to));
+            to += end - from;
+            if (next == std::string::npos)
+                break;
+            text[to++] = '\n';
+            from = next + (next + 1 < text.size() && text[next + 1] == '\n' ? 2 : 1);
         }
-        lf.append(text, from);
-        text = lf;
+        text.resize(to);
     }
     constexpr std::string_view bom = "\xEF\xBB\xBF";
-    if (!text.starts_with(bom))
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
-    text.remove_prefix(bom.size());
-    return QChar(0xfeff) + QString::fromUtf8(text.data(), qsizetype(text.size()));
+    const bool withBom = std::string_view(text).starts_with(bom);
+    const std::size_t start = withBom ? bom.size() : 0;
+    QString result = QString::fromUtf8(text.data() + start, qsizetype(text.size() - start));
+    std::string().swap(text);
+    return withBom ? QChar(0xfeff) + result : result;
 }
 
 // The clipboard's text; empty when it offers none.
@@ -335,10 +343,10 @@ std::string BufferLineModel::text() const
     return text.toStdString();
 }
 
-void BufferLineModel::setText(std::string_view text)
+void BufferLineModel::setText(std::string text)
 {
     m_setText = QString();
-    QString lines = bufferText(text);
+    QString lines = bufferText(std::move(text));
     checkLineLengths(lines);
     QTextDocument* document = m_edit->document();
     if (!holdsAny(lines)) {

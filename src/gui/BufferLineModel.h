@@ -43,7 +43,7 @@ public:
 
     // As the line model's; a text with a line longer than kLongestLine characters (UTF-16 code
     // units) raises Error and changes nothing. So do replaceWithClipboard and paste.
-    void setText(std::string_view text) override;
+    void setText(std::string text) override;
 
     // The selection is replaced by the clipboard's text, as one edit the user can undo; false,
     // and nothing changed, when the clipboard offers no text.

@@ -83,7 +83,7 @@ private slots:
     {
         ConfigForm->AutoPaste->setChecked(true);
         const QString line(70, 'x');
-        QGuiApplication::clipboard()->setText(line + "\r\n\r\n" + line + "\r\n");
+        QGuiApplication::clipboard()->setText(line + "\r\n\r" + line + "\n");
         MainForm->MakeBtnClick();
         const QString quoted = "> " + line + "\n> \n> " + line + "\n";
         QCOMPARE(bufferText(), quoted);
