@@ -16,6 +16,7 @@
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
 #include "core/QuoteCommand.h"
+#include "gui/ErrorBox.h"
 #include "gui/settings/TConfigForm.h"
 
 #include <QAction>
@@ -26,6 +27,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <time.h>
 
@@ -103,7 +105,7 @@ Timing timeRun(const QString& mail, const std::function<void()>& run)
     QElapsedTimer timer;
     const double cpuStart = cpuMilliseconds();
     timer.start();
-    run();
+    navrik::guarded(run); // as a click runs a handler: an error goes to the error box
     QApplication::processEvents();
     return {double(timer.nsecsElapsed()) / 1e6, cpuMilliseconds() - cpuStart, peakKilobytes()};
 }
@@ -139,6 +141,14 @@ int main(int argc, char** argv)
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
 
     navrik::createWindows(app);
+    // A text the buffer refuses (a line too long) brings up the error box: close it at once, so
+    // the refusal is timed too.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    closer.start(20);
     ConfigForm->AutoLines->setChecked(true);
     ConfigForm->LineCount->setValue(70);
     MainForm->FlagEdit->setText(QStringLiteral("> "));
