@@ -178,11 +178,17 @@ int main(int argc, char** argv)
             times[name].push_back(timing.wall);
             cpuTimes[name].push_back(timing.cpu);
             peaks[name] = std::max(peaks[name], timing.peak);
-            if (rep == 0 && name != "paste"
-                && QGuiApplication::clipboard()->text().toStdString()
-                       != navrik::quoteText(lfOnly(mail.toStdString()), "> ", 68)) {
-                std::fprintf(stderr, "%s: the clipboard does not hold the quoted mail\n", qPrintable(name));
-                return 1;
+            if (rep == 0 && name != "paste") {
+                // A text the buffer refuses leaves the clipboard as it was; any other run must
+                // leave the quoted mail there.
+                const QString copied = QGuiApplication::clipboard()->text();
+                if (copied == mail) {
+                    std::printf("  %-7s refused: the buffer and the clipboard stay as they were\n",
+                                qPrintable(name));
+                } else if (copied.toStdString() != navrik::quoteText(lfOnly(mail.toStdString()), "> ", 68)) {
+                    std::fprintf(stderr, "%s: the clipboard does not hold the quoted mail\n", qPrintable(name));
+                    return 1;
+                }
             }
         }
     }
