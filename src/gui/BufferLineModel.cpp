@@ -123,6 +123,36 @@ void insertHolding(QTextCursor& cursor, const QString& text)
         cursor.insertText(text.sliced(from));
 }
 
+// A text longer than this many characters goes into the document in pieces (see insertText).
+constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+// Inserts text at the cursor, each held character as its object, as one edit the user can undo
+// (while the document keeps an undo history). A long text goes in piece by piece, each piece
+// ending after a line feed, and the windows repaint between the pieces: the document takes in a
+// text of many megabytes for seconds, and the window must not stay unpainted that long. What the
+// user types or clicks meanwhile waits until the text is in.
+void insertText(QTextCursor& cursor, const QString& text)
+{
+    qsizetype from = 0;
+    do {
+        qsizetype end = text.size();
+        if (end - from > kPiece) {
+            const qsizetype lineFeed = text.lastIndexOf(QLatin1Char('\n'), from + kPiece - 1);
+            if (lineFeed >= from)
+                end = lineFeed + 1;
+        }
+        if (from == 0)
+            cursor.beginEditBlock();
+        else
+            cursor.joinPreviousEditBlock();
+        insertHolding(cursor, from == 0 && end == text.size() ? text : text.sliced(from, end - from));
+        cursor.endEditBlock();
+        from = end;
+        if (from < text.size())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } while (from < text.size());
+}
+
 // text is the document's text from position `from` on, block breaks already LF: every held
 // character in it becomes itself again.
 void restoreHeld(const QTextDocument* document, QString& text, int from)
@@ -275,9 +305,7 @@ bool BufferLineModel::replaceWithClipboard()
     // The edit's clear() starts the undo history again, as the new text's paste begins it.
     m_edit->clear();
     QTextCursor cursor = m_edit->textCursor();
-    cursor.beginEditBlock();
-    insertHolding(cursor, text);
-    cursor.endEditBlock();
+    insertText(cursor, text);
     m_edit->setTextCursor(cursor);
     return true;
 }
@@ -292,9 +320,7 @@ bool BufferLineModel::paste()
         return false;
     checkLineLengths(text);
     QTextCursor cursor = m_edit->textCursor();
-    cursor.beginEditBlock();
-    insertHolding(cursor, text);
-    cursor.endEditBlock();
+    insertText(cursor, text);
     m_edit->setTextCursor(cursor);
     return true;
 }
@@ -349,7 +375,7 @@ void BufferLineModel::setText(std::string text)
     QString lines = bufferText(std::move(text));
     checkLineLengths(lines);
     QTextDocument* document = m_edit->document();
-    if (!holdsAny(lines)) {
+    if (lines.size() <= kPiece && !holdsAny(lines)) {
         // The document's own setPlainText() drops the old text at once, outside the undo history
         // (which it empties); removing it as a selection takes it apart piece by piece.
         document->setPlainText(lines);
@@ -357,7 +383,7 @@ void BufferLineModel::setText(std::string text)
         document->setUndoRedoEnabled(false);
         document->clear();
         QTextCursor cursor(document);
-        insertHolding(cursor, lines);
+        insertText(cursor, lines);
         document->setUndoRedoEnabled(true);
     }
     m_edit->setTextCursor(QTextCursor(document));

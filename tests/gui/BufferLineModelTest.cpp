@@ -52,6 +52,13 @@ private slots:
             << QStringLiteral("\ufeffa\u2029b\ufdd0c\ufdd1d\u2028\u2028\r\n\u2029\ufffcz") + QChar(0)
             << QStringList{QStringLiteral("\ufeffa\u2029b\ufdd0c\ufdd1d\u2028\u2028"),
                            QStringLiteral("\u2029\ufffcz") + QChar(0)};
+        // A text long enough to go into the document in pieces: no break is lost or doubled
+        // where one piece ends, CR LF and held characters included.
+        const QString line = QStringLiteral("\u2028") + QString(36, QLatin1Char('x'));
+        QString many;
+        for (int i = 0; i < 30000; ++i)
+            many += line + (i % 2 ? "\r\n" : "\r");
+        QTest::newRow("pasted in pieces") << many << QStringList(30000, line);
     }
 
     // Clear, then paste: the buffer holds exactly the clipboard's text, CR LF, a lone CR and a
@@ -75,6 +82,9 @@ private slots:
             m_edit.document()->documentLayout()->blockBoundingRect(block);
             QCOMPARE(block.layout()->lineCount(), 1);
         }
+        // The paste is one edit, however many pieces it went in as: one undo takes it all back.
+        m_edit.undo();
+        QVERIFY(m_edit.document()->isEmpty());
     }
 
     // A clipboard that offers no text (only an image, or an empty text) leaves the buffer as it
