@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,7 +9,9 @@ namespace navrik {
 // The text buffer as the quote and paste commands see it: UTF-8 text made of lines, a selection,
 // and the clipboard operations. CR LF, a lone LF and a lone CR each end a line; the empty text
 // after a final break is not a counted line, so an empty text has no lines and "a\n" has one.
-// No operation reports an error.
+// Every other character, U+2028 and U+2029 included, is part of a line. A buffer that cannot take
+// a text (a line too long for it to show) raises Error from replaceWithClipboard or setText and
+// changes nothing; no other operation reports an error.
 class LineModel {
 public:
     virtual ~LineModel() = default;
@@ -16,12 +19,14 @@ public:
     // The number of lines, 0 or more.
     virtual int lineCount() const = 0;
 
-    // The text becomes empty.
-    virtual void clear() = 0;
+    // The clipboard's text, or nothing when it offers none: no text at all, an empty one, or an
+    // owner that went away before handing it over.
+    virtual std::optional<std::string> clipboardText() const = 0;
 
-    // The selection is replaced by the clipboard's text; a clipboard without text changes
-    // nothing.
-    virtual void paste() = 0;
+    // When the clipboard offers text, the whole text becomes it as one edit (the undo history
+    // starts again with it) and the caret follows it; otherwise nothing changes and the result
+    // is false.
+    virtual bool replaceWithClipboard() = 0;
 
     // The selection becomes the whole text.
     virtual void selectAll() = 0;
@@ -37,10 +42,12 @@ public:
     // The whole text, every line break as the buffer holds it.
     virtual std::string text() const = 0;
 
-    // Replaces the whole text in one edit, outside the undo history; the selection becomes an
-    // empty caret at the start. The quote command rewrites the buffer through this once instead
-    // of line by line, which gives the same text far faster on a widget.
-    virtual void setText(std::string_view text) = 0;
+    // Replaces the whole text in one edit, outside the undo history (which starts empty again);
+    // the selection becomes an empty caret at the start. The quote command rewrites the buffer
+    // through this once instead of line by line, which gives the same text far faster on a
+    // widget.
+    // The text is taken over, so a buffer may let go of it as soon as it holds its own copy.
+    virtual void setText(std::string text) = 0;
 };
 
 } // namespace navrik

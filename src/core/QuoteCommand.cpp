@@ -4,7 +4,41 @@
 #include "core/QuoteStream.h"
 #include "core/TextWidth.h"
 
+#include <utility>
+
 namespace navrik {
+
+namespace {
+
+// Tells the window the command is busy (again, between its long steps, so the window can
+// repaint) and, on the normal path or while unwinding, that it is done, once.
+class BusyScope {
+public:
+    explicit BusyScope(const BusyPointer& busy) : m_busy(busy) { step(); }
+    ~BusyScope() { done(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+    void step()
+    {
+        if (m_busy)
+            m_busy(true);
+    }
+    void done()
+    {
+        if (m_done)
+            return;
+        m_done = true;
+        if (m_busy)
+            m_busy(false);
+    }
+
+private:
+    const BusyPointer& m_busy;
+    bool m_done = false;
+};
+
+} // namespace
 
 std::int64_t lineBudget(const QuoteOptions& options)
 {
@@ -21,55 +55,64 @@ std::string quoteText(std::string_view text, std::string_view mark, std::int64_t
     return out;
 }
 
-void pasteCommand(LineModel& buffer)
+bool pasteCommand(LineModel& buffer, const BusyPointer& busy)
 {
-    buffer.clear();
-    buffer.paste();
+    BusyScope scope(busy);
+    return buffer.replaceWithClipboard();
 }
 
 void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy)
 {
-    // Shows the buffer and restores the pointer once, on the normal path or while unwinding.
-    class Restore {
+    // Shows the buffer again once, on the normal path or while unwinding, before the busy
+    // pointer goes (the scope below is made first, so it ends last).
+    class Shown {
     public:
-        Restore(LineModel& buffer, const BusyPointer& busy) : m_buffer(buffer), m_busy(busy) {}
-        ~Restore() { done(); }
+        explicit Shown(LineModel& buffer) : m_buffer(buffer) {}
+        ~Shown() { done(); }
         void done()
         {
-            if (m_done)
-                return;
+            if (!m_done)
+                m_buffer.show();
             m_done = true;
-            m_buffer.show();
-            if (m_busy)
-                m_busy(false);
         }
 
     private:
         LineModel& m_buffer;
-        const BusyPointer& m_busy;
         bool m_done = false;
     };
 
+    BusyScope scope(busy);
     buffer.hide();
-    Restore restore(buffer, busy);
-    if (busy)
-        busy(true);
-    if (options.autoPaste)
-        pasteCommand(buffer);
+    Shown shown(buffer);
     const std::int64_t budget = lineBudget(options);
-    if (buffer.lineCount() > 0)
-        buffer.setText(quoteText(buffer.text(), options.mark, budget, options.smartBreaks));
-    restore.done();
+    if (options.autoPaste) {
+        // The paste and the quote in one: the clipboard's text is quoted here and the buffer
+        // filled once, which ends as a paste and a rewrite of the buffer would. A clipboard
+        // without text leaves the buffer, the selection and the clipboard as they were.
+        std::optional<std::string> pasted = buffer.clipboardText();
+        if (!pasted)
+            return;
+        scope.step();
+        std::string quoted = quoteText(*pasted, options.mark, budget, options.smartBreaks);
+        pasted.reset();
+        scope.step();
+        buffer.setText(std::move(quoted));
+    } else if (buffer.lineCount() > 0) {
+        std::string quoted = quoteText(buffer.text(), options.mark, budget, options.smartBreaks);
+        scope.step();
+        buffer.setText(std::move(quoted));
+    }
+    shown.done();
     buffer.selectAll();
     buffer.copySelection();
 }
 
 void pasteAndQuoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy)
 {
-    // With auto paste on the quote command clears and pastes again at once, so a paste here
-    // would be thrown away unseen: skip it, it is the slowest step on a long text.
+    // With auto paste on the quote command pastes the clipboard itself, so a paste here would be
+    // thrown away unseen: skip it, it is the slowest step on a long text.
     if (!options.autoPaste)
-        pasteCommand(buffer);
+        pasteCommand(buffer, busy);
     quoteCommand(buffer, options, busy);
 }
 

@@ -32,17 +32,21 @@ std::int64_t lineBudget(const QuoteOptions& options);
 std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget,
                       bool smartBreaks = false);
 
-// Called with true when the quote command starts its work and with false when it is done (also
-// when it fails), so a window can show the busy pointer meanwhile.
+// Called with true when a command starts its work and again between its long steps (so a window
+// can show the busy pointer and repaint meanwhile), and once with false when it is done (also
+// when it fails).
 using BusyPointer = std::function<void(bool busy)>;
 
-// The paste command: clear the buffer, then paste the clipboard's text into it.
-void pasteCommand(LineModel& buffer);
+// The paste command: when the clipboard offers text, the buffer's whole text becomes it;
+// otherwise the buffer stays as it was and the result is false.
+bool pasteCommand(LineModel& buffer, const BusyPointer& busy = {});
 
-// The quote command: hide the buffer, busy pointer on, the paste command if auto paste is on,
-// the budget, every line quoted (in one rewrite of the whole text, which gives what rewriting the
-// buffer line by line would), show the buffer, busy pointer off, select all, copy. Should anything throw, the buffer
-// is shown again and the busy pointer taken off before the error goes on.
+// The quote command: hide the buffer, busy pointer on, the paste if auto paste is on, the budget,
+// every line quoted (in one rewrite of the whole text, which gives what rewriting the buffer line
+// by line would), show the buffer, busy pointer off, select all, copy. With auto paste on the
+// clipboard's text is quoted before it reaches the buffer, which is filled once; a clipboard
+// without text then leaves everything as it was. Should anything throw, the buffer is shown again
+// and the busy pointer taken off before the error goes on.
 void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy = {});
 
 // The paste-and-quote command: the paste command, then the quote command. With auto paste on the

@@ -1,33 +1,282 @@
 #include "gui/BufferLineModel.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextObjectInterface>
+
+#include <algorithm>
+
+#include "core/Error.h"
+#include "gui/ErrorBox.h"
 
 namespace navrik {
 namespace {
 
-QString fromUtf8(std::string_view text)
+// A character the document cannot hold as itself is held as an inline object of this type,
+// the character's code in the property below.
+constexpr int kHeldCharacter = QTextFormat::UserObject + 1;
+constexpr int kHeldCode = QTextFormat::UserProperty + 1;
+
+bool isHeld(char16_t c)
 {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return c == 0x2028 || c == 0x2029 || c == 0xfdd0 || c == 0xfdd1;
 }
 
-// Block breaks inside a selection or document come out as U+2029; the clipboard and the
-// line model want '\n'. Nothing else is touched (no-break spaces stay as they are).
+bool holdsAny(const QString& text)
+{
+    // No early exit: the compiler turns this loop into vector compares.
+    bool any = false;
+    for (const QChar c : text)
+        any |= char16_t(c.unicode() - 0x2028) < 2 || char16_t(c.unicode() - 0xfdd0) < 2;
+    return any;
+}
+
+// Refuses a text with a line longer than the buffer takes, before anything changes.
+void checkLineLengths(const QString& text)
+{
+    const QStringView view(text);
+    qsizetype from = 0;
+    while (from < view.size()) {
+        qsizetype end = view.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = view.size();
+        if (end - from > BufferLineModel::kLongestLine) {
+            // Only so long a stretch needs looking at for lone CRs.
+            qsizetype lineStart = from;
+            for (qsizetype cr = view.indexOf(QLatin1Char('\r'), from); cr >= 0 && cr < end;
+                 cr = view.indexOf(QLatin1Char('\r'), cr + 1)) {
+                if (cr - lineStart > BufferLineModel::kLongestLine)
+                    break;
+                lineStart = cr + 1;
+            }
+            if (end - lineStart > BufferLineModel::kLongestLine)
+                throw Error("1 行が " + std::to_string(BufferLineModel::kLongestLine)
+                            + " 文字を超えるテキストはバッファに入れられません");
+        }
+        from = end + 1;
+    }
+}
+
+// Draws a held character as a box round its short name, inside its line.
+class HeldCharacterMark : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    using QObject::QObject;
+
+    QSizeF intrinsicSize(QTextDocument* document, int, const QTextFormat& format) override
+    {
+        const QFontMetricsF metrics(document->defaultFont());
+        return {metrics.horizontalAdvance(name(format)) + 4, metrics.height()};
+    }
+
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* document, int,
+                    const QTextFormat& format) override
+    {
+        painter->save();
+        painter->setFont(document->defaultFont());
+        painter->drawRect(rect.adjusted(0.5, 1.5, -0.5, -0.5));
+        painter->drawText(rect, Qt::AlignCenter, name(format));
+        painter->restore();
+    }
+
+private:
+    static QString name(const QTextFormat& format)
+    {
+        switch (format.intProperty(kHeldCode)) {
+        case 0x2028: return QStringLiteral("LS");
+        case 0x2029: return QStringLiteral("PS");
+        default: return QString::number(format.intProperty(kHeldCode), 16).toUpper();
+        }
+    }
+};
+
+// Inserts text at the cursor, each held character as its object.
+void insertHolding(QTextCursor& cursor, const QString& text)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (!isHeld(c))
+            continue;
+        if (i > from)
+            cursor.insertText(text.sliced(from, i - from));
+        QTextCharFormat held;
+        held.setObjectType(kHeldCharacter);
+        held.setProperty(kHeldCode, int(c));
+        cursor.insertText(QString(QChar::ObjectReplacementCharacter), held);
+        from = i + 1;
+    }
+    if (from == 0)
+        cursor.insertText(text);
+    else if (from < text.size())
+        cursor.insertText(text.sliced(from));
+}
+
+// A text longer than this many characters goes into the document in pieces (see insertText).
+constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+// Inserts text at the cursor, each held character as its object, as one edit the user can undo
+// (while the document keeps an undo history). A long text goes in piece by piece, each piece
+// ending after a line feed, and the windows repaint between the pieces: the document takes in a
+// text of many megabytes for seconds, and the window must not stay unpainted that long. What the
+// user types or clicks meanwhile waits until the text is in.
+void insertText(QTextCursor& cursor, const QString& text)
+{
+    qsizetype from = 0;
+    do {
+        qsizetype end = text.size();
+        if (end - from > kPiece) {
+            const qsizetype lineFeed = text.lastIndexOf(QLatin1Char('\n'), from + kPiece - 1);
+            if (lineFeed >= from)
+                end = lineFeed + 1;
+        }
+        if (from == 0)
+            cursor.beginEditBlock();
+        else
+            cursor.joinPreviousEditBlock();
+        insertHolding(cursor, from == 0 && end == text.size() ? text : text.sliced(from, end - from));
+        cursor.endEditBlock();
+        from = end;
+        if (from < text.size())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } while (from < text.size());
+}
+
+// text is the document's text from position `from` on, block breaks already LF: every held
+// character in it becomes itself again.
+void restoreHeld(const QTextDocument* document, QString& text, int from)
+{
+    if (!text.contains(QChar::ObjectReplacementCharacter))
+        return;
+    const int to = from + int(text.size());
+    for (QTextBlock block = document->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.objectType() != kHeldCharacter)
+                continue;
+            const QChar code(char16_t(format.intProperty(kHeldCode)));
+            const int start = std::max(fragment.position(), from);
+            const int end = std::min(fragment.position() + fragment.length(), to);
+            for (int p = start; p < end; ++p)
+                text[p - from] = code;
+        }
+    }
+}
+
+// Block breaks come out of the document as U+2029; the clipboard and the line model want LF.
 QString withLineFeeds(QString text)
 {
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
 }
 
+// UTF-8 to the buffer's text: every line break becomes LF (the block break it is), and a
+// byte-order mark at the start stays, where QString::fromUtf8 would drop it. The UTF-8 text is
+// rewritten in place and let go of once converted, so no second copy of a long text is held.
+QString bufferText(std::string text)
+{
+    if (std::size_t cr = text.find('\r'); cr != std::string::npos) {
+        std::size_t to = cr;
+        for (std::size_t from = cr; from < text.size();) {
+            const std::size_t next = text.find('\r', from);
+            const std::size_t end = next == std::string::npos ? text.size() : next;
+            std::copy(text.begin() + std::ptrdiff_t(from), text.begin() + std::ptrdiff_t(end),
+                      text.begin() + std::ptrdiff_t(to));
+            to += end - from;
+            if (next == std::string::npos)
+                break;
+            text[to++] = '\n';
+            from = next + (next + 1 < text.size() && text[next + 1] == '\n' ? 2 : 1);
+        }
+        text.resize(to);
+    }
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    const bool withBom = std::string_view(text).starts_with(bom);
+    const std::size_t start = withBom ? bom.size() : 0;
+    QString result = QString::fromUtf8(text.data() + start, qsizetype(text.size() - start));
+    std::string().swap(text);
+    return withBom ? QChar(0xfeff) + result : result;
+}
+
+// The clipboard's text; empty when it offers none.
+QString clipboardQText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+// Makes Shift+Enter and Ctrl+Enter type Enter's line break, and sends the copy, cut and paste
+// keys through the line model.
+class BufferKeys : public QObject {
+public:
+    explicit BufferKeys(QPlainTextEdit* edit) : QObject(edit), m_edit(edit) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_edit || event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & held)) {
+            QKeyEvent enter(QEvent::KeyPress, key->key(), key->modifiers() & ~held, QStringLiteral("\r"),
+                            key->isAutoRepeat(), ushort(key->count()));
+            QCoreApplication::sendEvent(m_edit, &enter);
+            return true;
+        }
+        const bool copy = key->matches(QKeySequence::Copy);
+        const bool cut = key->matches(QKeySequence::Cut);
+        const bool paste = key->matches(QKeySequence::Paste);
+        if (!copy && !cut && !paste)
+            return false;
+        guarded([&] {
+            BufferLineModel buffer(m_edit);
+            if (copy || cut)
+                buffer.copySelection();
+            if (m_edit->isReadOnly())
+                return;
+            if (cut) {
+                QTextCursor cursor = m_edit->textCursor();
+                cursor.removeSelectedText();
+                m_edit->setTextCursor(cursor);
+            }
+            if (paste)
+                buffer.paste();
+            m_edit->ensureCursorVisible();
+        });
+        return true;
+    }
+
+private:
+    QPlainTextEdit* m_edit;
+};
+
 } // namespace
 
 BufferLineModel::BufferLineModel(QPlainTextEdit* edit)
     : m_edit(edit)
 {
+    QTextDocument* document = edit->document();
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    if (!layout->handlerForObject(kHeldCharacter))
+        layout->registerHandler(kHeldCharacter, new HeldCharacterMark(document));
+}
+
+void BufferLineModel::install(QPlainTextEdit* edit)
+{
+    edit->installEventFilter(new BufferKeys(edit));
 }
 
 int BufferLineModel::lineCount() const
@@ -39,22 +288,41 @@ int BufferLineModel::lineCount() const
     return count;
 }
 
-void BufferLineModel::clear()
+std::optional<std::string> BufferLineModel::clipboardText() const
 {
-    m_edit->clear();
+    const QString text = clipboardQText();
+    if (text.isEmpty())
+        return std::nullopt;
+    return text.toStdString();
 }
 
-void BufferLineModel::paste()
+bool BufferLineModel::replaceWithClipboard()
 {
-    // QPlainTextEdit::paste() first builds the text as a document of its own and then copies
-    // that in; inserting the clipboard's text with the edit's own cursor gives the same text
-    // and the same undo step in half the time, which a paste of megabytes notices.
-    const QString text = QGuiApplication::clipboard()->text();
+    const QString text = clipboardQText();
     if (text.isEmpty())
-        return;
+        return false;
+    checkLineLengths(text);
+    // The edit's clear() starts the undo history again, as the new text's paste begins it.
+    m_edit->clear();
     QTextCursor cursor = m_edit->textCursor();
-    cursor.insertText(text);
+    insertText(cursor, text);
     m_edit->setTextCursor(cursor);
+    return true;
+}
+
+bool BufferLineModel::paste()
+{
+    // Inserted with the edit's own cursor rather than through QPlainTextEdit::paste(), which
+    // first builds the text as a document of its own and would break lines at the held
+    // characters.
+    const QString text = clipboardQText();
+    if (text.isEmpty())
+        return false;
+    checkLineLengths(text);
+    QTextCursor cursor = m_edit->textCursor();
+    insertText(cursor, text);
+    m_edit->setTextCursor(cursor);
+    return true;
 }
 
 void BufferLineModel::selectAll()
@@ -62,16 +330,26 @@ void BufferLineModel::selectAll()
     m_edit->selectAll();
 }
 
-void BufferLineModel::copySelection()
+QString BufferLineModel::selectionText() const
 {
     const QTextCursor cursor = m_edit->textCursor();
-    if (!cursor.hasSelection())
-        return;
-    // The whole text, as the quote command copies it, comes out of the document several times
-    // faster than the same text taken as a selection.
     const QTextDocument* document = m_edit->document();
-    const bool all = cursor.selectionStart() == 0 && cursor.selectionEnd() == document->characterCount() - 1;
-    QGuiApplication::clipboard()->setText(withLineFeeds(all ? document->toRawText() : cursor.selectedText()));
+    const int from = cursor.selectionStart();
+    const bool all = from == 0 && cursor.selectionEnd() == document->characterCount() - 1;
+    if (all && document->revision() == m_setRevision && !m_setText.isNull())
+        return m_setText;
+    // The whole text comes out of the document several times faster than the same text taken
+    // as a selection.
+    QString text = withLineFeeds(all ? document->toRawText() : cursor.selectedText());
+    restoreHeld(document, text, from);
+    return text;
+}
+
+void BufferLineModel::copySelection()
+{
+    if (!m_edit->textCursor().hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(selectionText());
 }
 
 void BufferLineModel::hide()
@@ -86,16 +364,33 @@ void BufferLineModel::show()
 
 std::string BufferLineModel::text() const
 {
-    return withLineFeeds(m_edit->document()->toRawText()).toStdString();
+    QString text = withLineFeeds(m_edit->document()->toRawText());
+    restoreHeld(m_edit->document(), text, 0);
+    return text.toStdString();
 }
 
-void BufferLineModel::setText(std::string_view text)
+void BufferLineModel::setText(std::string text)
 {
-    // The document's own setPlainText() drops the old text at once, outside the undo history
-    // (which it empties); removing it as a selection takes it apart piece by piece.
+    m_setText = QString();
+    QString lines = bufferText(std::move(text));
+    checkLineLengths(lines);
     QTextDocument* document = m_edit->document();
-    document->setPlainText(fromUtf8(text));
+    if (lines.size() <= kPiece && !holdsAny(lines)) {
+        // The document's own setPlainText() drops the old text at once, outside the undo history
+        // (which it empties); removing it as a selection takes it apart piece by piece.
+        document->setPlainText(lines);
+    } else {
+        document->setUndoRedoEnabled(false);
+        document->clear();
+        QTextCursor cursor(document);
+        insertText(cursor, lines);
+        document->setUndoRedoEnabled(true);
+    }
     m_edit->setTextCursor(QTextCursor(document));
+    m_setText = std::move(lines);
+    m_setRevision = document->revision();
 }
 
 } // namespace navrik
+
+#include "BufferLineModel.moc"

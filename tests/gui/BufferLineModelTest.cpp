@@ -1,9 +1,14 @@
 // The line model over a real QPlainTextEdit and the application's own clipboard.
 #include "gui/BufferLineModel.h"
+#include "core/Error.h"
 #include "core/QuoteCommand.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QStringDecoder>
+#include <QTextBlock>
 #include <QtTest>
 
 using namespace navrik;
@@ -13,6 +18,12 @@ namespace {
 QString lfOnly(QString text)
 {
     return text.replace("\r\n", "\n").replace('\r', '\n');
+}
+
+// UTF-8 to text, a byte-order mark at the start kept (QString::fromStdString drops it).
+QString fromUtf8(const std::string& text)
+{
+    return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(text);
 }
 
 } // namespace
@@ -28,7 +39,6 @@ private slots:
     {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("empty") << "" << QStringList{};
         QTest::newRow("two final LF") << "a\n\n" << QStringList{"a", ""};
         QTest::newRow("CR LF alone") << "\r\n" << QStringList{""};
         QTest::newRow("every break") << "a\r\nb\rc\nd" << QStringList{"a", "b", "c", "d"};
@@ -36,6 +46,19 @@ private slots:
         // No-break spaces stay no-break, tabs stay tabs, a line separator does not end a line.
         QTest::newRow("characters kept") << "a\u00a0b\tc\r\n😀𠀋\u3000ｶﾞ\r\nx\u2028y\r\n\ufeff\u200d\r\n"
                                          << QStringList{"a\u00a0b\tc", "😀𠀋\u3000ｶﾞ", "x\u2028y", QStringLiteral("\ufeff\u200d")};
+        // The characters the document takes for its own breaks are kept too, each inside its
+        // line, as the quote command sees them; so are a byte-order mark first and a NUL last.
+        QTest::newRow("document's own breaks kept")
+            << QStringLiteral("\ufeffa\u2029b\ufdd0c\ufdd1d\u2028\u2028\r\n\u2029\ufffcz") + QChar(0)
+            << QStringList{QStringLiteral("\ufeffa\u2029b\ufdd0c\ufdd1d\u2028\u2028"),
+                           QStringLiteral("\u2029\ufffcz") + QChar(0)};
+        // A text long enough to go into the document in pieces: no break is lost or doubled
+        // where one piece ends, CR LF and held characters included.
+        const QString line = QStringLiteral("\u2028") + QString(36, QLatin1Char('x'));
+        QString many;
+        for (int i = 0; i < 30000; ++i)
+            many += line + (i % 2 ? "\r\n" : "\r");
+        QTest::newRow("pasted in pieces") << many << QStringList(30000, line);
     }
 
     // Clear, then paste: the buffer holds exactly the clipboard's text, CR LF, a lone CR and a
@@ -48,12 +71,50 @@ private slots:
         QGuiApplication::clipboard()->setText(pasted);
         pasteCommand(m_buffer);
         QCOMPARE(m_buffer.lineCount(), lines.size());
-        QCOMPARE(QString::fromStdString(m_buffer.text()).split('\n').mid(0, lines.size()), lines);
-        QCOMPARE(QString::fromStdString(m_buffer.text()), lfOnly(pasted));
+        QCOMPARE(fromUtf8(m_buffer.text()).split('\n').mid(0, lines.size()), lines);
+        QCOMPARE(fromUtf8(m_buffer.text()), lfOnly(pasted));
         QGuiApplication::clipboard()->setText("before");
         m_buffer.selectAll();
         m_buffer.copySelection();
-        QCOMPARE(QGuiApplication::clipboard()->text(), pasted.isEmpty() ? "before" : lfOnly(pasted));
+        QCOMPARE(QGuiApplication::clipboard()->text(), lfOnly(pasted));
+        // What the buffer shows: one laid-out line for each of its lines, none broken inside.
+        for (QTextBlock block = m_edit.document()->begin(); block.isValid(); block = block.next()) {
+            m_edit.document()->documentLayout()->blockBoundingRect(block);
+            QCOMPARE(block.layout()->lineCount(), 1);
+        }
+        // The paste is one edit, however many pieces it went in as: one undo takes it all back.
+        m_edit.undo();
+        QVERIFY(m_edit.document()->isEmpty());
+    }
+
+    // A clipboard that offers no text (only an image, or an empty text) leaves the buffer as it
+    // was.
+    void clipboardWithoutText()
+    {
+        m_edit.setPlainText("left over");
+        auto* image = new QMimeData;
+        image->setData("image/png", QByteArray("\x89PNG\r\n", 6));
+        QGuiApplication::clipboard()->setMimeData(image);
+        pasteCommand(m_buffer);
+        QCOMPARE(m_edit.toPlainText(), "left over");
+        QGuiApplication::clipboard()->setText("");
+        pasteCommand(m_buffer);
+        QCOMPARE(m_edit.toPlainText(), "left over");
+    }
+
+    // A line longer than the buffer shows is refused with an error, pasted or quoted, and the
+    // buffer stays as it was; the longest line it takes (here after a lone CR) goes in.
+    void overlongLineRefused()
+    {
+        m_edit.setPlainText("left over");
+        const QString longest(BufferLineModel::kLongestLine, QLatin1Char('x'));
+        QGuiApplication::clipboard()->setText("a\n" + longest + "y\nb");
+        QVERIFY_THROWS_EXCEPTION(Error, pasteCommand(m_buffer));
+        QVERIFY_THROWS_EXCEPTION(Error, m_buffer.setText(("a\r" + longest + "y").toStdString()));
+        QCOMPARE(m_edit.toPlainText(), "left over");
+        QGuiApplication::clipboard()->setText("a\r" + longest + "\r\nb");
+        QVERIFY(pasteCommand(m_buffer));
+        QCOMPARE(m_buffer.lineCount(), 3);
     }
 };
 

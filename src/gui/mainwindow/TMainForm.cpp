@@ -143,6 +143,7 @@ void TMainForm::buildControls()
     MailBuff->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MailBuff->setFrameStyle(QFrame::Box | QFrame::Plain);
     MailBuff->setLineWidth(1);
+    navrik::BufferLineModel::install(MailBuff);
     {
         // The selection shows only while the buffer has the focus.
         QPalette palette = MailBuff->palette();
@@ -616,13 +617,21 @@ navrik::QuoteOptions quoteOptions(const QLineEdit* markField, const navrik::Sett
     return options;
 }
 
-// The busy pointer for every window of the program while the quote command works.
+// The busy pointer for every window of the program while a command works. Between the
+// command's steps, and once more before the pointer goes, the windows repaint (the buffer lays
+// out its new text then, which takes a while on a long line); what the user types or clicks
+// meanwhile waits until the command is done.
 void showBusyPointer(bool busy)
 {
-    if (busy)
+    static bool shown = false;
+    if (busy && !shown)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
+    shown = true;
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!busy) {
         QApplication::restoreOverrideCursor();
+        shown = false;
+    }
 }
 
 } // namespace
@@ -636,7 +645,7 @@ void TMainForm::MakeBtnClick()
 void TMainForm::PasteBtnClick()
 {
     navrik::BufferLineModel buffer(MailBuff);
-    navrik::pasteCommand(buffer);
+    navrik::pasteCommand(buffer, showBusyPointer);
 }
 
 void TMainForm::IconImgDblClick()

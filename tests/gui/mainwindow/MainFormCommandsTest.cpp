@@ -2,6 +2,7 @@
 // the settings dialog's options and the application's own clipboard.
 #include "app/Forms.h"
 #include "app/Startup.h"
+#include "gui/BufferLineModel.h"
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
 #include "gui/settings/TConfigForm.h"
@@ -13,14 +14,29 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 
-// The buffer's text as it is held, no-break spaces and all, with LF breaks.
+// The buffer's text as the quote command reads it, no-break spaces and all, with LF breaks.
 QString bufferText()
 {
-    return MainForm->MailBuff->document()->toRawText().replace(QChar::ParagraphSeparator, '\n');
+    return QString::fromStdString(navrik::BufferLineModel(MainForm->MailBuff).text());
+}
+
+// Whether the busy pointer shows while the command runs and the window gets to handle its events
+// meanwhile (a timer that is due at once fires during the command, not after it).
+bool busyWhileRunning(void (TMainForm::*command)())
+{
+    auto seen = std::make_shared<bool>(false);
+    QTimer::singleShot(0, MainForm, [seen] { *seen = QGuiApplication::overrideCursor() != nullptr; });
+    (MainForm->*command)();
+    const bool during = *seen;
+    QCoreApplication::processEvents();
+    return during;
 }
 
 } // namespace
@@ -61,18 +77,71 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), bufferText());
     }
 
-    // With auto paste on the quote command first replaces the buffer with the clipboard's text;
-    // an empty clipboard leaves an empty buffer. Line adjustment off breaks no line.
+    // With auto paste on the quote command first replaces the buffer with the clipboard's text,
+    // leaving nothing to undo; line adjustment off breaks no line. A clipboard without text leaves
+    // the buffer and the clipboard as they were, and so does the paste button.
     void autoPasteReplacesTheBuffer()
     {
         ConfigForm->AutoPaste->setChecked(true);
         const QString line(70, 'x');
-        QGuiApplication::clipboard()->setText(line + "\r\n\r\n" + line + "\r\n");
+        QGuiApplication::clipboard()->setText(line + "\r\n\r" + line + "\n");
         MainForm->MakeBtnClick();
-        QCOMPARE(bufferText(), "> " + line + "\n> \n> " + line + "\n");
+        const QString quoted = "> " + line + "\n> \n> " + line + "\n";
+        QCOMPARE(bufferText(), quoted);
+        QVERIFY(!MainForm->MailBuff->document()->isUndoAvailable());
         QGuiApplication::clipboard()->clear();
+        MainForm->IconImgDblClick();
+        MainForm->PasteBtnClick();
+        QCOMPARE(bufferText(), quoted);
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        MainForm->MailBuff->clear();
+    }
+
+    // Paste, quote and paste-and-quote show the busy pointer while they work, and the window
+    // keeps handling its events (repainting) meanwhile.
+    void busyPointerWhileWorking()
+    {
+        QGuiApplication::clipboard()->setText("a\nb\n");
+        QVERIFY(busyWhileRunning(&TMainForm::PasteBtnClick));
+        QVERIFY(busyWhileRunning(&TMainForm::MakeBtnClick));
+        ConfigForm->AutoPaste->setChecked(true);
+        QGuiApplication::clipboard()->setText("a\nb\n");
+        QVERIFY(busyWhileRunning(&TMainForm::IconImgDblClick));
+        QCOMPARE(bufferText(), "> a\n> b\n");
+    }
+
+    // Shift+Enter and Ctrl+Enter type the line break Enter types, so every line typed is a line
+    // the quote command marks.
+    void modifiedEnterBreaksTheLine()
+    {
+        QPlainTextEdit* buffer = MainForm->MailBuff;
+        buffer->clear();
+        QTest::keyClicks(buffer, "a");
+        QTest::keyClick(buffer, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(buffer, "b");
+        QTest::keyClick(buffer, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(buffer, "c");
+        QTest::keyClick(buffer, Qt::Key_Enter, Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+        QTest::keyClicks(buffer, "d");
         MainForm->MakeBtnClick();
-        QCOMPARE(bufferText(), "");
+        QCOMPARE(bufferText(), "> a\n> b\n> c\n> d");
+    }
+
+    // Text pasted with the keys keeps the characters the document takes for breaks, inside their
+    // line; typing next to one types plain text; copying with the keys gives them back.
+    void documentBreaksThroughTheKeys()
+    {
+        QPlainTextEdit* buffer = MainForm->MailBuff;
+        buffer->clear();
+        QGuiApplication::clipboard()->setText("x\u2029y\ufdd0z\u2028");
+        QTest::keyClick(buffer, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClicks(buffer, "!");
+        QCOMPARE(buffer->document()->blockCount(), 1);
+        QTest::keyClick(buffer, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(buffer, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "x\u2029y\ufdd0z\u2028!");
+        MainForm->MakeBtnClick();
+        QCOMPARE(QGuiApplication::clipboard()->text(), "> x\u2029y\ufdd0z\u2028!");
     }
 
     // With line adjustment on the budget is the dialog's value less the mark's columns (not its
