@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Forms.h"
+#include "app/SingleInstance.h"
 #include "gui/ErrorBox.h"
 #include "gui/SettingsModel.h"
 #include "gui/mainwindow/TMainForm.h"
@@ -8,8 +9,10 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QProcess>
 #include <QSessionManager>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace navrik {
@@ -20,6 +23,61 @@ namespace {
 SettingsModel* s_settings = nullptr;
 
 } // namespace
+
+int runNavrik(int argc, char* argv[])
+{
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (line.exitCode)
+        return *line.exitCode;
+    SingleInstance instance;
+    const SingleInstance::Role role = instance.acquire();
+    if (role == SingleInstance::Role::Failed)
+        return 1;
+    if (role == SingleInstance::Role::Secondary) {
+        QCoreApplication app(argc, argv);
+        return instance.send(line.command == Command::Start ? Command::Show : line.command);
+    }
+    if (line.command == Command::Quit)
+        return 0; // nothing runs that could quit
+    if (line.command != Command::Start) {
+        // A command with no Navrik running starts one that keeps running (the quoted text
+        // stays on the clipboard only while its owner runs) and hands it the command.
+        instance.close();
+        QCoreApplication app(argc, argv);
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {})) {
+            std::fprintf(stderr, "navrik: can't start Navrik\n");
+            return 1;
+        }
+        return instance.send(line.command);
+    }
+
+    preferX11OnWayland();
+    QApplication app(argc, argv);
+    createWindows(app);
+    instance.listen(runCommand);
+    const int status = runEventLoop(app);
+    instance.close();
+    return status;
+}
+
+bool runCommand(Command command)
+{
+    if (!MainForm)
+        return false;
+    switch (command) {
+    case Command::PasteAndQuote:
+        guarded([] { MainForm->IconImgDblClick(); });
+        break;
+    case Command::Start:
+    case Command::Show:
+        guarded([] { MainForm->BringToFront(); });
+        break;
+    case Command::Quit:
+        guarded([] { MainForm->Exit1Click(); });
+        return !MainForm->isQuitting();
+    }
+    return true;
+}
 
 void preferX11OnWayland()
 {

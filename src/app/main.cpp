@@ -1,11 +1,6 @@
 #include "app/Startup.h"
 
-#include <QApplication>
-
 int main(int argc, char* argv[])
 {
-    navrik::preferX11OnWayland();
-    QApplication app(argc, argv);
-    navrik::createWindows(app);
-    return navrik::runEventLoop(app);
+    return navrik::runNavrik(argc, argv);
 }

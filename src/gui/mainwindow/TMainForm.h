@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
 class QDialog;
 class QFrame;
@@ -14,6 +16,7 @@ class QTimer;
 class ToolButton;
 
 namespace navrik {
+class GlobalShortcut;
 class SettingsModel;
 }
 
@@ -51,6 +54,9 @@ public:
     QAction* StayOnTop;
     QAction* N3;
     QAction* K7;
+    QMenu* OptionsMenu; // 追加オプション, just above 終了
+    QAction* GlobalHotKey;
+    QAction* StartAtLogin;
     QAction* Exit1;
     QTimer* PopupTimer;
 
@@ -82,10 +88,18 @@ public:
     void StayOnTopClick();
     void K7Click();
     void Exit1Click();
+    void GlobalHotKeyClick();
+    void StartAtLoginClick();
+
+    // Brings the window to the front: shown, not minimised, raised above the others and active.
+    // A second start of the program, or its --show, asks for this.
+    void BringToFront();
 
     // Which tool button is drawn highlighted: 0 none, 1 MakeBtn, 2 PasteBtn, 3 ConfigBtn.
     int hoverState() const { return m_hoverState; }
     bool isDragging() const { return m_dragFlag != 0; }
+    // True once a close has saved the settings and asked the program to end.
+    bool isQuitting() const { return m_quitting; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,6 +120,7 @@ private:
     void setWindowHeight(int height);
     void fitPanelClient();
     void endDrag();
+    void applyHotKey();
 
     navrik::SettingsModel* m_settings;
     QDialog* m_settingsDialog = nullptr;
@@ -113,4 +128,7 @@ private:
     int m_hoverState = 0;   // tool button drawn highlighted
     int m_dragFlag = 0;     // -1 while the window follows the pointer
     QPoint m_anchor;        // press point during a drag, pointer position while PopupTimer runs
+    bool m_quitting = false;
+    std::unique_ptr<navrik::GlobalShortcut> m_hotKey;
+    std::string m_lastHotKey; // the combination GlobalHotKey turns back on
 };
