@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-keysyms1-dev
     fonts-ipafont-gothic
     libgtest-dev
-    xvfb xauth xdotool xclip x11-utils imagemagick
+    xvfb xauth xdotool xclip x11-utils imagemagick xterm
 )
 
 install_missing() {
