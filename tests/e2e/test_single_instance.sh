@@ -13,6 +13,14 @@ start_navrik
 sleep 0.5
 [[ $(windows) == 1 ]] || fail "$(windows) windows after a second start"
 
+# A running Navrik that does not answer: one line and status 1 after 5 seconds.
+kill -STOP "$NAVRIK_PID"
+status=0
+"$NAVRIK" --show 2>"$WORK/stopped.err" || status=$?
+kill -CONT "$NAVRIK_PID"
+[[ $status == 1 && $(wc -l <"$WORK/stopped.err") == 1 ]] || fail "status $status, $(cat "$WORK/stopped.err")"
+grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" || fail "$(cat "$WORK/stopped.err")"
+
 kill -9 "$NAVRIK_PID"; wait "$NAVRIK_PID" 2>/dev/null || true; NAVRIK_PID=
 ls "$XDG_RUNTIME_DIR"/navrik-*.lock "$XDG_RUNTIME_DIR"/navrik-*.socket >/dev/null || fail "nothing left behind to test"
 wait_until 10 bash -c '! xdotool search --onlyvisible --name "^Navrik$" >/dev/null 2>&1'
