@@ -24,22 +24,19 @@ SettingsModel* s_settings = nullptr;
 
 } // namespace
 
-int runNavrik(int argc, char* argv[])
+int runNavrik(int argc, char* argv[], Command command)
 {
-    const CommandLine line = parseCommandLine(argc, argv);
-    if (line.exitCode)
-        return *line.exitCode;
     SingleInstance instance;
     const SingleInstance::Role role = instance.acquire();
     if (role == SingleInstance::Role::Failed)
         return 1;
     if (role == SingleInstance::Role::Secondary) {
         QCoreApplication app(argc, argv);
-        return instance.send(line.command == Command::Start ? Command::Show : line.command);
+        return instance.send(command == Command::Start ? Command::Show : command);
     }
-    if (line.command == Command::Quit)
+    if (command == Command::Quit)
         return 0; // nothing runs that could quit
-    if (line.command != Command::Start) {
+    if (command != Command::Start) {
         // A command with no Navrik running starts one that keeps running (the quoted text
         // stays on the clipboard only while its owner runs) and hands it the command.
         instance.close();
@@ -48,7 +45,7 @@ int runNavrik(int argc, char* argv[])
             std::fprintf(stderr, "navrik: can't start Navrik\n");
             return 1;
         }
-        return instance.send(line.command);
+        return instance.send(command);
     }
 
     preferX11OnWayland();

@@ -6,9 +6,10 @@ class QApplication;
 
 namespace navrik {
 
-// The whole program: the command line, one instance per user and display, the windows and the
-// event loop. Returns the exit status.
-int runNavrik(int argc, char* argv[]);
+// The whole program after its command line has been read: one instance per user and display
+// (the command goes to the running one, or to one started for it), the windows and the event
+// loop. Returns the exit status.
+int runNavrik(int argc, char* argv[], Command command);
 
 // Runs a command in the running program through the main window's own handlers, inside the
 // error guard: paste-and-quote as 引用符の付加, show as a second start, quit as 終了.
