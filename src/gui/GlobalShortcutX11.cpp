@@ -21,6 +21,9 @@ namespace {
 
 constexpr xcb_keysym_t kNumLockSym = 0xff7f;
 constexpr std::uint8_t kBadAccess = 10;
+// Repeats of a held key follow each other much closer than this (the first after the
+// repeat delay, well under a second, the rest at the repeat rate).
+constexpr xcb_timestamp_t kRepeatGapMs = 1500;
 
 // The X keysym of a Qt key: Latin-1 keys share their code (letters as the lower-case keysym),
 // the rest come from a short table of keys a shortcut might use. 0 when there is none.
@@ -110,18 +113,22 @@ public:
                                                            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
             }
         }
-        bool taken = true;
+        int failure = 0;
         for (xcb_void_cookie_t cookie : cookies) {
             if (xcb_generic_error_t* error = xcb_request_check(m_connection, cookie)) {
-                taken = false;
+                failure = error->error_code;
                 std::free(error);
             }
         }
-        if (!taken) {
+        if (failure) {
             release();
-            std::fprintf(stderr, "navrik: the global shortcut %s is held by another program\n", qPrintable(text));
+            if (failure == kBadAccess)
+                std::fprintf(stderr, "navrik: the global shortcut %s is held by another program\n", qPrintable(text));
+            else
+                std::fprintf(stderr, "navrik: the global shortcut %s can't be taken (X error %d)\n", qPrintable(text),
+                             failure);
         }
-        return taken;
+        return failure == 0;
     }
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
@@ -133,12 +140,29 @@ public:
         if (kind != XCB_KEY_PRESS && kind != XCB_KEY_RELEASE)
             return false;
         auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
-        const std::uint16_t relevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
-        if ((key->state & relevant) != m_modifiers || !grabbed(key->detail))
+        if (!grabbed(key->detail))
             return false;
-        // The press runs the command once the filter has returned, outside Qt's event
-        // dispatch; the release is only taken away from the windows.
-        if (kind == XCB_KEY_PRESS)
+        // The release ends the grab's press whatever modifiers are still down (the user may let
+        // go of Ctrl first). A release without our press belongs to one of Navrik's own fields.
+        if (kind == XCB_KEY_RELEASE) {
+            if (!m_down)
+                return false;
+            m_down = false;
+            m_lastTime = key->time;
+            return true;
+        }
+        const std::uint16_t relevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+        if ((key->state & relevant) != m_modifiers)
+            return false;
+        // Holding the keys down runs the command once: the key's repeats come as presses without
+        // a release between them, or (without detectable repeat) as a release and a press with
+        // the same time. A release that never came (another program grabbed the keyboard while
+        // the key was down) holds this back only until the key has been quiet for a while.
+        const bool repeat = (m_down || key->time == m_lastTime) && key->time - m_lastTime < kRepeatGapMs;
+        m_down = true;
+        m_lastTime = key->time;
+        // The command runs once the filter has returned, outside Qt's event dispatch.
+        if (!repeat)
             QMetaObject::invokeMethod(this, [this] { emit activated(); }, Qt::QueuedConnection);
         return true;
     }
@@ -195,12 +219,15 @@ private:
         if (!m_keycodes.empty())
             xcb_flush(m_connection);
         m_keycodes.clear();
+        m_down = false;
     }
 
     xcb_connection_t* m_connection;
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> m_symbols;
     std::vector<xcb_keycode_t> m_keycodes;
     std::uint16_t m_modifiers = 0;
+    bool m_down = false;            // the key is held down
+    xcb_timestamp_t m_lastTime = 0; // time of its last press or release
 };
 
 } // namespace

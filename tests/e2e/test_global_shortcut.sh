@@ -24,6 +24,11 @@ wait_until 5 bash -c '[[ $(xclip -selection clipboard -o 2>/dev/null) == $'"'"'>
 screenshot quoted
 [[ $(xdotool getwindowfocus getwindowname) == other-program ]] || fail "the focus moved"
 
+# Held down, the combination quotes once, not once per repeat of the key.
+xdotool keydown ctrl+alt+shift+q; sleep 1.5; xdotool keyup q shift alt ctrl
+sleep 0.5
+[[ $(clipboard) == $'> > first line\n> > second line' ]] || fail "after holding the keys: $(clipboard)"
+
 # A second Navrik on the same display (kept apart by its own runtime folder) finds the
 # combination taken.
 mkdir -m 0700 "$WORK/run2"
