@@ -18,11 +18,13 @@ mkdir -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 printf '[Inyou]\r\nAutoPaste=1\r\n' >"$XDG_CONFIG_HOME/tolvane.ini"
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
+# -noreset: a client connecting while the server resets after its last client left is refused.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 2>/dev/null &
 pids+=($!)
 exec 3>&-
 until [ -s "$work/display" ]; do sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
+until xdpyinfo >/dev/null 2>&1; do sleep 0.05; done
 "$navrik" 2>/dev/null &
 pids+=($!)
 xterm -geometry 60x10+300+300 -title other-program &
