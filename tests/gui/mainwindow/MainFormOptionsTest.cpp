@@ -1,4 +1,4 @@
-// The submenu 追加オプション: its place in the menu, the start-at-login entry it writes and
+// The submenu 追加オプション: its place in the menu and its items, the start-at-login entry it writes and
 // removes, and the global shortcut switch as tolvane.ini keeps it.
 #include "app/Forms.h"
 #include "app/Startup.h"
@@ -25,16 +25,22 @@ private slots:
 
     void cleanupTestCase() { navrik::destroyWindows(); }
 
-    // The eight items keep their order; the submenu comes just above 終了.
+    // The eight items keep their captions and order; the one submenu comes just above 終了 and
+    // holds the three switches, each with a check mark.
     void submenuAboveExit()
     {
-        const QList<QAction*> items = MainForm->MainPopup->actions();
-        QCOMPARE(items.size(), 9);
-        QCOMPARE(items[7], MainForm->OptionsMenu->menuAction());
-        QCOMPARE(items[8], MainForm->Exit1);
-        QCOMPARE(MainForm->OptionsMenu->title(), QStringLiteral("追加オプション"));
-        QCOMPARE(MainForm->OptionsMenu->actions(), (QList<QAction*>{MainForm->GlobalHotKey, MainForm->StartAtLogin}));
-        QVERIFY(MainForm->GlobalHotKey->isCheckable() && MainForm->StartAtLogin->isCheckable());
+        QStringList captions;
+        for (const QAction* item : MainForm->MainPopup->actions())
+            captions << item->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("引用符の付加"), QString(), QStringLiteral("簡易エディタ不要"),
+                                        QStringLiteral("オプション設定"), QStringLiteral("最上面に配置"), QString(),
+                                        QStringLiteral("アイコン化"), QStringLiteral("追加オプション"),
+                                        QStringLiteral("終了")}));
+        QCOMPARE(MainForm->MainPopup->actions().at(7), MainForm->OptionsMenu->menuAction());
+        const QList<QAction*> options{MainForm->SmartBreaks, MainForm->GlobalHotKey, MainForm->StartAtLogin};
+        QCOMPARE(MainForm->OptionsMenu->actions(), options);
+        for (const QAction* option : options)
+            QVERIFY2(option->isCheckable(), qPrintable(option->text()));
     }
 
     void startAtLoginWritesAndRemovesTheEntry()
