@@ -149,6 +149,10 @@ bool runCommand(Command command)
         guarded([] { MainForm->BringToFront(); });
         break;
     case Command::Quit:
+        // Saved as the session's end saves: the open settings dialog's share as well, which
+        // closing the main window alone leaves unsaved.
+        if (ConfigForm && ConfigForm->isVisible())
+            guarded([] { ConfigForm->saveShare(); });
         guarded([] { MainForm->Exit1Click(); });
         return !MainForm->isQuitting();
     }

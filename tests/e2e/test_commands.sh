@@ -32,11 +32,15 @@ xdotool windowminimize --sync "$WID"
 "$NAVRIK" --show || fail "--show exited $?"
 wait_until 10 main_window >/dev/null || fail "--show left the window hidden"
 
+# --quit saves as the end of the session does: the main window's keys, and the open settings
+# dialog's as well.
+xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
+wait_until 10 bash -c 'xdotool search --onlyvisible --name "^設定$" >/dev/null 2>&1' || fail "no settings dialog"
 rm -f "$XDG_CONFIG_HOME/tolvane.ini"
 "$NAVRIK" --quit || fail "--quit exited $?"
 wait_exit 10
 [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
-for key in String FormLeft FormTop AutoPaste StayOnTop HotKey; do
+for key in String FormLeft FormTop AutoPaste StayOnTop SmartBreaks HotKey AutoLines Charcters FormWidth FormHeight; do
     grep -q "^$key=" "$XDG_CONFIG_HOME/tolvane.ini" || fail "no $key in: $(cat "$XDG_CONFIG_HOME/tolvane.ini")"
 done
 
