@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-keysyms1-dev
     fonts-ipafont-gothic
     libgtest-dev libicu-dev clang libclang-rt-14-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
@@ -17,11 +17,11 @@ packages=(
 )
 # Only the tests use these: the validators of the install tree, the Debian package tools, the
 # extended attribute and ACL tools of the settings file tests, and the window and session
-# managers of the end-to-end tests.
+# managers and the terminal of the end-to-end tests.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     attr acl
-    openbox wmctrl x11-session-utils x11-xserver-utils
+    openbox wmctrl x11-session-utils x11-xserver-utils xterm
 )
 
 # install_missing PACKAGE...

@@ -3,6 +3,9 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <cstring>
+#include <utility>
+
 namespace navrik {
 
 namespace {
@@ -32,6 +35,18 @@ QString failure(const QCommandLineParser& parser)
     return QStringLiteral("navrik: ") + parser.errorText();
 }
 
+struct Word {
+    Command command;
+    const char* word;
+};
+
+constexpr Word kWords[] = {
+    {Command::Start, "start"},
+    {Command::PasteAndQuote, "paste-and-quote"},
+    {Command::Show, "show"},
+    {Command::Quit, "quit"},
+};
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments)
@@ -41,12 +56,20 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral("Puts a quote mark before every line of the clipboard's text, for replies to e-mail.\n"
+                       "One Navrik runs per user and display: starting it again brings that one to the\n"
+                       "front, and a command goes to it (or starts Navrik to run it).\n"
                        "See navrik(1) for the window, its menu and the settings file."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
-    parser.addOptions({help, version});
+    const QCommandLineOption pasteAndQuote(QStringLiteral("paste-and-quote"),
+        QStringLiteral("Quote the clipboard's text and put it back on the clipboard, as 引用符の付加 "
+                       "in the menu does."));
+    const QCommandLineOption show(QStringLiteral("show"), QStringLiteral("Bring Navrik's window to the front."));
+    const QCommandLineOption quit(QStringLiteral("quit"),
+                                  QStringLiteral("Save the settings and end the running Navrik, as 終了 does."));
+    parser.addOptions({help, version, pasteAndQuote, show, quit});
     for (const QtOption& qtOption : kQtOptions) {
         QCommandLineOption option(QString::fromLatin1(qtOption.name), QString(),
                                   qtOption.takesValue ? QStringLiteral("value") : QString());
@@ -68,7 +91,38 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return {CommandLine::Action::Fail,
                 QStringLiteral("navrik: unexpected argument %1 (navrik takes options only)")
                     .arg(parser.positionalArguments().first())};
-    return {};
+
+    CommandLine out;
+    int commands = 0;
+    for (const auto& [option, command] : {std::pair{&pasteAndQuote, Command::PasteAndQuote},
+                                          std::pair{&show, Command::Show}, std::pair{&quit, Command::Quit}}) {
+        if (parser.isSet(*option)) {
+            out.command = command;
+            ++commands;
+        }
+    }
+    if (commands > 1)
+        return {CommandLine::Action::Fail,
+                QStringLiteral("navrik: --paste-and-quote, --show and --quit go one at a time")};
+    return out;
+}
+
+const char* commandWord(Command command)
+{
+    for (const Word& w : kWords) {
+        if (w.command == command)
+            return w.word;
+    }
+    return "start";
+}
+
+std::optional<Command> commandFromWord(const char* word)
+{
+    for (const Word& w : kWords) {
+        if (std::strcmp(w.word, word) == 0)
+            return w.command;
+    }
+    return std::nullopt;
 }
 
 } // namespace navrik

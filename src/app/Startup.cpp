@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "app/SignalHandling.h"
+#include "app/SingleInstance.h"
 #include "gui/ErrorBox.h"
 #include "gui/SettingsModel.h"
 #include "gui/mainwindow/TMainForm.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QProcess>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -98,6 +100,64 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 }
 
 } // namespace
+
+int runNavrik(int argc, char* argv[], Command command)
+{
+    SingleInstance instance;
+    const SingleInstance::Role role = instance.acquire();
+    if (role == SingleInstance::Role::Failed)
+        return 1;
+    if (role == SingleInstance::Role::Secondary) {
+        QCoreApplication app(argc, argv);
+        return instance.send(command == Command::Start ? Command::Show : command);
+    }
+    if (command == Command::Quit)
+        return 0; // nothing runs that could quit
+    if (command != Command::Start) {
+        // A command with no Navrik running starts one that keeps running (the quoted text
+        // stays on the clipboard only while its owner runs) and hands it the command.
+        instance.close();
+        QCoreApplication app(argc, argv);
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {})) {
+            std::fprintf(stderr, "navrik: can't start Navrik\n");
+            return 1;
+        }
+        return instance.send(command);
+    }
+
+    // Only the instance that runs the windows takes over the signals and the session's end; a
+    // start that hands its command on (above) leaves them as they are.
+    preferX11OnWayland();
+    const std::unique_ptr<QApplication> app = openApplication(argc, argv);
+    createWindows(*app);
+    instance.listen(runCommand);
+    const int status = runEventLoop(*app);
+    instance.close();
+    return status;
+}
+
+bool runCommand(Command command)
+{
+    if (!MainForm)
+        return false;
+    switch (command) {
+    case Command::PasteAndQuote:
+        guarded([] { MainForm->IconImgDblClick(); });
+        break;
+    case Command::Start:
+    case Command::Show:
+        guarded([] { MainForm->BringToFront(); });
+        break;
+    case Command::Quit:
+        // Saved as the session's end saves: the open settings dialog's share as well, which
+        // closing the main window alone leaves unsaved.
+        if (ConfigForm && ConfigForm->isVisible())
+            guarded([] { ConfigForm->saveShare(); });
+        guarded([] { MainForm->Exit1Click(); });
+        return !MainForm->isQuitting();
+    }
+    return true;
+}
 
 void preferX11OnWayland()
 {

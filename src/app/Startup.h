@@ -1,10 +1,22 @@
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <memory>
 
 class QApplication;
 
 namespace navrik {
+
+// The whole program after its command line has been read: one instance per user and display
+// (the command goes to the running one, or to one started for it), the windows and the event
+// loop. Returns the exit status.
+int runNavrik(int argc, char* argv[], Command command);
+
+// Runs a command in the running program through the main window's own handlers, inside the
+// error guard: paste-and-quote as 引用符の付加, show as a second start, quit as 終了.
+// Returns false once the program is ending.
+bool runCommand(Command command);
 
 // Asks Qt for X11 (through XWayland) inside a Wayland session unless the user chose a
 // platform: the program places its windows and reads the global pointer position, which a

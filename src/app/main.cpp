@@ -1,8 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
 
-#include <QApplication>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -25,8 +23,5 @@ int main(int argc, char* argv[])
         break;
     }
 
-    navrik::preferX11OnWayland();
-    const std::unique_ptr<QApplication> app = navrik::openApplication(argc, argv);
-    navrik::createWindows(*app);
-    return navrik::runEventLoop(*app);
+    return navrik::runNavrik(argc, argv, commandLine.command);
 }

@@ -31,6 +31,15 @@ bool* flag(Settings& values, SettingKey key)
     }
 }
 
+std::string* text(Settings& values, SettingKey key)
+{
+    switch (key) {
+    case SettingKey::String: return &values.mark;
+    case SettingKey::HotKey: return &values.hotKey;
+    default: return nullptr;
+    }
+}
+
 } // namespace
 
 std::int32_t clampSetting(SettingKey key, std::int64_t value)
@@ -57,7 +66,7 @@ Settings loadSettings(const SettingsFile& file)
     for (const SettingInfo& info : kSettingTable) {
         switch (info.kind) {
         case SettingKind::Text:
-            values.mark = file.ReadText(kSettingsSection, info.name, values.mark);
+            *text(values, info.key) = file.ReadText(kSettingsSection, info.name, info.textDefault);
             break;
         case SettingKind::Number:
             *number(values, info.key) = file.ReadNumber(kSettingsSection, info.name, info.numberDefault);
@@ -77,7 +86,10 @@ void saveSettings(const SettingsFile& file, const Settings& values, std::initial
         const SettingInfo& info = settingInfo(key);
         switch (info.kind) {
         case SettingKind::Text:
-            file.WriteText(kSettingsSection, info.name, '"' + copy.mark + '"');
+            if (key == SettingKey::String)
+                file.WriteText(kSettingsSection, info.name, '"' + copy.mark + '"');
+            else
+                file.WriteText(kSettingsSection, info.name, *text(copy, key));
             break;
         case SettingKind::Number:
             file.WriteNumber(kSettingsSection, info.name, *number(copy, key));

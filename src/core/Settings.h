@@ -17,7 +17,7 @@ inline constexpr std::string_view kSettingsSection = "Inyou";
 // The keys of tolvane.ini, in the order of the table below.
 enum class SettingKey {
     String, FormLeft, FormTop, FormWidth, FormHeight, AutoPaste, AutoLines, StayOnTop, Charcters,
-    SmartBreaks,
+    SmartBreaks, HotKey,
 };
 
 enum class SettingKind { Text, Number, Flag };
@@ -43,8 +43,10 @@ struct SettingInfo {
 };
 
 // "Charcters" is spelled as the file has always spelled it, so files written by earlier
-// versions keep working.
-inline constexpr std::array<SettingInfo, 10> kSettingTable{{
+// versions keep working. HotKey is the global shortcut in Qt's portable text ("Ctrl+Alt+Q"); empty
+// or "None" turns it off. Its default takes Ctrl, Alt and Shift together with Q, which the
+// GNOME, KDE Plasma and Xfce default key bindings leave free.
+inline constexpr std::array<SettingInfo, 11> kSettingTable{{
     {SettingKey::String, "String", SettingKind::Text, "> ", 0, {}},
     {SettingKey::FormLeft, "FormLeft", SettingKind::Number, {}, 201, {}},
     {SettingKey::FormTop, "FormTop", SettingKind::Number, {}, 110, {}},
@@ -56,6 +58,7 @@ inline constexpr std::array<SettingInfo, 10> kSettingTable{{
     {SettingKey::Charcters, "Charcters", SettingKind::Number, {}, 70, {20, 120, 1}},
     // Smart breaking (SmartBreaker) when lines are broken; off keeps the default way.
     {SettingKey::SmartBreaks, "SmartBreaks", SettingKind::Flag, {}, 0, {}},
+    {SettingKey::HotKey, "HotKey", SettingKind::Text, "Ctrl+Alt+Shift+Q", 0, {}},
 }};
 
 constexpr const SettingInfo& settingInfo(SettingKey key)
@@ -76,6 +79,7 @@ struct Settings {
     bool stayOnTop = settingInfo(SettingKey::StayOnTop).numberDefault != 0;
     std::int32_t charcters = settingInfo(SettingKey::Charcters).numberDefault;
     bool smartBreaks = settingInfo(SettingKey::SmartBreaks).numberDefault != 0;
+    std::string hotKey{settingInfo(SettingKey::HotKey).textDefault};
 
     // The numbers that have a range, moved into it.
     Settings clamped() const;
@@ -86,9 +90,9 @@ struct Settings {
 // Every key read from the file; a missing key, or a file that can't be read, gives the default.
 Settings loadSettings(const SettingsFile& file);
 
-// Writes the given keys, in the given order, each as its own write of the file: a text in double
-// quotes, a number in decimal, a flag as 1 or 0. Throws navrik::Error when a write fails; the
-// keys before it stay written.
+// Writes the given keys, in the given order, each as its own write of the file: the quote mark in
+// double quotes (its blanks count), another text as it is, a number in decimal, a flag as 1 or 0.
+// Throws navrik::Error when a write fails; the keys before it stay written.
 void saveSettings(const SettingsFile& file, const Settings& values, std::initializer_list<SettingKey> keys);
 
 // The value limited to the range; a key without a range keeps any value.

@@ -57,6 +57,11 @@ void SettingsModel::setMark(std::string bytes)
     m_values.mark = std::move(bytes);
 }
 
+void SettingsModel::setHotKey(std::string text)
+{
+    m_values.hotKey = std::move(text);
+}
+
 void SettingsModel::setFormSize(int width, int height)
 {
     m_values.formWidth = width;

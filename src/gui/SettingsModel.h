@@ -31,6 +31,8 @@ public:
     void setCharcters(int value);
     // The quote mark in code page 932 bytes, as the file keeps it.
     void setMark(std::string bytes);
+    // The global shortcut as tolvane.ini keeps it; the main window grabs it.
+    void setHotKey(std::string text);
 
     // The window-mode size as the settings dialog's fields hold it, changed without a signal: it
     // takes effect when the dialog applies it (applyFormSize) or the mode changes.

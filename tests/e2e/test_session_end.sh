@@ -8,7 +8,7 @@ source "$(dirname "$0")/harness.sh"
 saved_complete() {
     local file=$WORK/config/tolvane.ini key
     grep -q "^String=\"$1\""$'\r$' "$file" || return 1
-    for key in FormLeft=201 FormTop=110 AutoPaste=0 StayOnTop=0; do
+    for key in FormLeft=201 FormTop=110 AutoPaste=0 StayOnTop=0 SmartBreaks=0 HotKey=Ctrl+Alt+Shift+Q; do
         grep -q "^$key"$'\r$' "$file" || return 1
     done
 }

@@ -1,11 +1,13 @@
 #include "gui/mainwindow/TMainForm.h"
 
 #include "codec/Cp932.h"
+#include "core/Autostart.h"
 #include "core/QuoteCommand.h"
 #include "core/SettingsFile.h"
 #include "gui/BufferLineModel.h"
 #include "gui/ErrorBox.h"
 #include "gui/Fonts.h"
+#include "gui/GlobalShortcut.h"
 #include "gui/Handlers.h"
 #include "gui/SettingsModel.h"
 #include "gui/ShowModal.h"
@@ -34,6 +36,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 using navrik::SystemColor;
 
@@ -184,6 +187,10 @@ void TMainForm::buildPopupMenu()
     OptionsMenu = MainPopup->addMenu(QStringLiteral("追加オプション"));
     SmartBreaks = OptionsMenu->addAction(QStringLiteral("禁則処理で改行"));
     SmartBreaks->setCheckable(true);
+    GlobalHotKey = OptionsMenu->addAction(QStringLiteral("グローバルホットキー"));
+    GlobalHotKey->setCheckable(true);
+    StartAtLogin = OptionsMenu->addAction(QStringLiteral("ログイン時に起動"));
+    StartAtLogin->setCheckable(true);
     Exit1 = MainPopup->addAction(QStringLiteral("終了"));
     // Shown after the caption; the key itself is bound on the window below.
     Exit1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
@@ -229,6 +236,8 @@ void TMainForm::bindEvents()
     bindHandler(K7, &QAction::triggered, this, &TMainForm::K7Click);
     bindHandler(SmartBreaks, &QAction::triggered, this, &TMainForm::SmartBreaksClick);
     bindHandler(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+    bindHandler(GlobalHotKey, &QAction::triggered, this, &TMainForm::GlobalHotKeyClick);
+    bindHandler(StartAtLogin, &QAction::triggered, this, &TMainForm::StartAtLoginClick);
     bindHandler(PopupTimer, &QTimer::timeout, this, &TMainForm::PopupTimerTimer);
 
     // The mode and stay-on-top follow the settings, whichever window changed them; the settings
@@ -279,6 +288,10 @@ void TMainForm::FormCreate()
     if (stored.stayOnTop)
         applyStayOnTop(true);
     SmartBreaks->setChecked(stored.smartBreaks);
+    StartAtLogin->setChecked(navrik::autostartEnabled());
+    m_hotKey = navrik::GlobalShortcut::create();
+    navrik::bindHandler(m_hotKey.get(), &navrik::GlobalShortcut::activated, this, &TMainForm::IconImgDblClick);
+    applyHotKey();
 }
 
 void TMainForm::placeOnScreens()
@@ -316,7 +329,8 @@ void TMainForm::FormClose()
     share.formTop = keep ? m_storedPlace.y() : y();
     using Key = navrik::SettingKey;
     navrik::saveSettings(navrik::SettingsFile(), share,
-                         {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop, Key::SmartBreaks});
+                         {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop, Key::SmartBreaks,
+                          Key::HotKey});
 }
 
 void TMainForm::resizeEvent(QResizeEvent*)
@@ -340,6 +354,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         m_saveFailed = true;
         return;
     }
+    m_quitting = true;
     // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes back
     // here, is refused and posts another quit, so the program never ends.
     QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
@@ -709,4 +724,54 @@ void TMainForm::K7Click()
 void TMainForm::Exit1Click()
 {
     close();
+}
+
+void TMainForm::GlobalHotKeyClick()
+{
+    // The menu has already turned the check mark over. Off is stored as "None", so the file
+    // keeps saying that the shortcut was turned off; on brings back the last combination.
+    if (GlobalHotKey->isChecked()) {
+        std::string key = m_lastHotKey;
+        if (key.empty())
+            key = navrik::settingInfo(navrik::SettingKey::HotKey).textDefault;
+        m_settings->setHotKey(std::move(key));
+    } else {
+        m_settings->setHotKey("None");
+    }
+    applyHotKey();
+}
+
+void TMainForm::applyHotKey()
+{
+    const QString text = QString::fromStdString(m_settings->values().hotKey);
+    const QKeySequence key = navrik::GlobalShortcut::parse(text);
+    const QString trimmed = text.trimmed();
+    if (key.isEmpty() && !trimmed.isEmpty() && trimmed.compare(QLatin1String("None"), Qt::CaseInsensitive) != 0)
+        std::fprintf(stderr, "navrik: HotKey=%s in tolvane.ini is not a key combination; the global shortcut is off\n",
+                     qPrintable(trimmed));
+    if (!key.isEmpty())
+        m_lastHotKey = m_settings->values().hotKey;
+    GlobalHotKey->setChecked(!key.isEmpty());
+    if (m_hotKey)
+        m_hotKey->setKey(key);
+}
+
+void TMainForm::StartAtLoginClick()
+{
+    // The check mark follows the entry on disk, also when writing it failed.
+    const bool on = StartAtLogin->isChecked();
+    StartAtLogin->setChecked(!on);
+    navrik::setAutostart(on);
+    StartAtLogin->setChecked(navrik::autostartEnabled());
+}
+
+void TMainForm::BringToFront()
+{
+    endDrag();
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
 }

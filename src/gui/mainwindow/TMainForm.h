@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 class QAction;
@@ -17,6 +18,7 @@ class QTimer;
 class ToolButton;
 
 namespace navrik {
+class GlobalShortcut;
 class SettingsModel;
 }
 
@@ -54,8 +56,10 @@ public:
     QAction* StayOnTop;
     QAction* N3;
     QAction* K7;
-    QMenu* OptionsMenu;    // 追加オプション, above 終了
+    QMenu* OptionsMenu;    // 追加オプション, just above 終了
     QAction* SmartBreaks;  // in OptionsMenu: 禁則処理で改行
+    QAction* GlobalHotKey; // in OptionsMenu: グローバルホットキー
+    QAction* StartAtLogin; // in OptionsMenu: ログイン時に起動
     QAction* Exit1;
     QTimer* PopupTimer;
 
@@ -88,10 +92,18 @@ public:
     void K7Click();
     void SmartBreaksClick();
     void Exit1Click();
+    void GlobalHotKeyClick();
+    void StartAtLoginClick();
+
+    // Brings the window to the front: shown, not minimised, raised above the others and active.
+    // A second start of the program, or its --show, asks for this.
+    void BringToFront();
 
     // Which tool button is drawn highlighted: 0 none, 1 MakeBtn, 2 PasteBtn, 3 ConfigBtn.
     int hoverState() const { return m_hoverState; }
     bool isDragging() const { return m_dragFlag != 0; }
+    // True once a close has saved the settings and asked the program to end.
+    bool isQuitting() const { return m_quitting; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,6 +128,7 @@ private:
     void popupAtFocus(QWidget* control);
     void fitPanelClient();
     void endDrag();
+    void applyHotKey();
 
     navrik::SettingsModel* m_settings;
     QDialog* m_settingsDialog = nullptr;
@@ -132,4 +145,7 @@ private:
     QPoint m_storedPlace;
     QPoint m_appliedPlace;
     bool m_keepStoredPlace = false;
+    bool m_quitting = false;
+    std::unique_ptr<navrik::GlobalShortcut> m_hotKey;
+    std::string m_lastHotKey; // the combination GlobalHotKey turns back on
 };

@@ -1,0 +1,57 @@
+#include "gui/GlobalShortcut.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace navrik {
+
+std::unique_ptr<GlobalShortcut> createX11GlobalShortcut();
+
+namespace {
+
+// Where the desktop offers no way to take a key for the whole session. On a platform without a
+// desktop (offscreen) there is no one to tell.
+class NoGlobalShortcut : public GlobalShortcut {
+public:
+    explicit NoGlobalShortcut(bool quiet) : m_quiet(quiet) {}
+
+    bool setKey(const QKeySequence& key) override
+    {
+        if (key.isEmpty() || m_quiet)
+            return key.isEmpty();
+        std::fprintf(stderr, "navrik: this desktop offers no global shortcut; bind \"navrik "
+                             "--paste-and-quote\" to %s in the desktop's keyboard settings\n",
+                     key.toString(QKeySequence::PortableText).toUtf8().constData());
+        return false;
+    }
+
+private:
+    bool m_quiet;
+};
+
+} // namespace
+
+std::unique_ptr<GlobalShortcut> GlobalShortcut::create()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) {
+        if (std::unique_ptr<GlobalShortcut> x11 = createX11GlobalShortcut())
+            return x11;
+    }
+    return std::make_unique<NoGlobalShortcut>(platform == QLatin1String("offscreen")
+                                              || platform == QLatin1String("minimal"));
+}
+
+QKeySequence GlobalShortcut::parse(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0)
+        return {};
+    const QKeySequence key = QKeySequence::fromString(trimmed, QKeySequence::PortableText);
+    if (key.count() != 1 || key[0].key() == Qt::Key_unknown)
+        return {};
+    return key;
+}
+
+} // namespace navrik

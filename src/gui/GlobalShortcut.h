@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QObject>
+
+#include <memory>
+
+namespace navrik {
+
+// One key combination that reaches Navrik whichever window has the focus. The desktop's own means
+// sit behind this interface (on X11 a key grab on the root window); where the platform offers
+// none, setting a key does nothing and says so.
+class GlobalShortcut : public QObject {
+    Q_OBJECT
+
+public:
+    // The implementation for the platform Qt runs on. Make it after the application object.
+    static std::unique_ptr<GlobalShortcut> create();
+
+    // Reads a key combination the way tolvane.ini keeps it ("Ctrl+Alt+Q"). Empty, "None" and
+    // text that is not one key combination give an empty sequence.
+    static QKeySequence parse(const QString& text);
+
+    // Takes the combination in place of the one held before; an empty sequence only lets go.
+    // Returns false when it can't be taken (another program holds it, or the platform has no
+    // way), after one line on standard error.
+    virtual bool setKey(const QKeySequence& key) = 0;
+
+signals:
+    // The combination was pressed, in any window.
+    void activated();
+};
+
+} // namespace navrik

@@ -1,0 +1,90 @@
+// The submenu 追加オプション: its place in the menu and its items, the start-at-login entry it writes and
+// removes, and the global shortcut switch as tolvane.ini keeps it.
+#include "app/Forms.h"
+#include "app/Startup.h"
+#include "core/Autostart.h"
+#include "gui/GlobalShortcut.h"
+#include "gui/mainwindow/TMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QtTest>
+
+class MainFormOptionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QFile::remove(QString::fromStdString(navrik::autostartEntryPath().string()));
+        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/tolvane.ini"));
+        navrik::createWindows(*qApp);
+    }
+
+    void cleanupTestCase() { navrik::destroyWindows(); }
+
+    // The eight items keep their captions and order; the one submenu comes just above 終了 and
+    // holds the three switches, each with a check mark.
+    void submenuAboveExit()
+    {
+        QStringList captions;
+        for (const QAction* item : MainForm->MainPopup->actions())
+            captions << item->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("引用符の付加"), QString(), QStringLiteral("簡易エディタ不要"),
+                                        QStringLiteral("オプション設定"), QStringLiteral("最上面に配置"), QString(),
+                                        QStringLiteral("アイコン化"), QStringLiteral("追加オプション"),
+                                        QStringLiteral("終了")}));
+        QCOMPARE(MainForm->MainPopup->actions().at(7), MainForm->OptionsMenu->menuAction());
+        const QList<QAction*> options{MainForm->SmartBreaks, MainForm->GlobalHotKey, MainForm->StartAtLogin};
+        QCOMPARE(MainForm->OptionsMenu->actions(), options);
+        for (const QAction* option : options)
+            QVERIFY2(option->isCheckable(), qPrintable(option->text()));
+    }
+
+    void startAtLoginWritesAndRemovesTheEntry()
+    {
+        QFile entry(QString::fromStdString(navrik::autostartEntryPath().string()));
+        QVERIFY(!MainForm->StartAtLogin->isChecked());
+        MainForm->StartAtLogin->trigger();
+        QVERIFY(MainForm->StartAtLogin->isChecked());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        entry.close();
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        QVERIFY(text.contains("\nExec=navrik\n") && text.contains("\nType=Application\n"));
+        MainForm->StartAtLogin->trigger();
+        QVERIFY(!MainForm->StartAtLogin->isChecked());
+        QVERIFY(!entry.exists());
+    }
+
+    // Off is saved as None; on brings back the combination that was in force.
+    void globalShortcutSwitch()
+    {
+        QVERIFY(MainForm->GlobalHotKey->isChecked());
+        MainForm->GlobalHotKey->trigger();
+        QVERIFY(!MainForm->GlobalHotKey->isChecked());
+        const auto saved = [] {
+            MainForm->FormClose();
+            QFile ini(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/tolvane.ini"));
+            return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
+        };
+        QVERIFY(saved().contains("\nHotKey=None\r\n"));
+        MainForm->GlobalHotKey->trigger();
+        QVERIFY(MainForm->GlobalHotKey->isChecked());
+        QVERIFY(saved().contains("\nHotKey=Ctrl+Alt+Shift+Q\r\n"));
+    }
+
+    void hotKeyText()
+    {
+        using navrik::GlobalShortcut;
+        QCOMPARE(GlobalShortcut::parse(" ctrl+alt+q "), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Q));
+        QCOMPARE(GlobalShortcut::parse("Meta+F9"), QKeySequence(Qt::META | Qt::Key_F9));
+        for (const char* off : {"", "None", "none", "Ctrl+Alt+Nokey", "Ctrl+A, Ctrl+B"})
+            QVERIFY2(GlobalShortcut::parse(off).isEmpty(), off);
+    }
+};
+
+QTEST_MAIN(MainFormOptionsTest)
+#include "MainFormOptionsTest.moc"
