@@ -1,5 +1,7 @@
 #include "core/TextWidth.h"
 
+#include "core/WidthScan.h"
+
 namespace navrik {
 
 namespace {
@@ -93,8 +95,10 @@ std::size_t splitLength(std::string_view line, std::int64_t budget)
 
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t size = line.size();
-    std::size_t pos = 0;
-    std::int64_t used = 0;
+    // The quick measure takes whole blocks of plain text that fit; the rest is stepped over here.
+    const MeasuredPrefix quick = measureFittingPrefix(line, budget);
+    std::size_t pos = quick.length;
+    std::int64_t used = quick.width;
     while (pos < size) {
         // ASCII and the common three-byte characters (kana, kanji, punctuation; lead bytes
         // E1 to EC and EE, which hold no half-width form) are stepped over here; the rest
