@@ -24,9 +24,10 @@ void QuoteStream::quote(std::string_view text, std::string& out)
 void QuoteStream::quote(std::string_view text, QuoteSink& out)
 {
     const std::size_t size = text.size();
+    LineBreakScanner breaks(text);
     std::size_t pos = 0;
     while (pos < size) {
-        const std::size_t end = findLineBreak(text, pos);
+        const std::size_t end = breaks.next(pos);
         const std::string_view ending = breakAt(text, end);
         const std::string_view content = text.substr(pos, end - pos);
         // Most lines fit: no line is wider in columns than it is long in bytes, and the quick
