@@ -23,6 +23,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace navrik {
 
@@ -107,6 +108,27 @@ struct Buffer {
     char* data = nullptr; // not cleared: every byte used is read into it first
     std::size_t capacity = 0;
     std::unique_ptr<Memory> own; // for a buffer grown past the chunk size to hold a long line
+
+    Buffer() = default;
+    Buffer(char* data, std::size_t capacity)
+        : data(data)
+        , capacity(capacity)
+    {
+    }
+    // A buffer has one holder at a time: the one it moved from holds none.
+    Buffer(Buffer&& other) noexcept
+        : data(std::exchange(other.data, nullptr))
+        , capacity(std::exchange(other.capacity, 0))
+        , own(std::move(other.own))
+    {
+    }
+    Buffer& operator=(Buffer&& other) noexcept
+    {
+        data = std::exchange(other.data, nullptr);
+        capacity = std::exchange(other.capacity, 0);
+        own = std::move(other.own);
+        return *this;
+    }
 
     static Buffer grown(std::size_t capacity)
     {
@@ -235,9 +257,9 @@ Pipeline::Pipeline(int out, const QuoteOptions& options)
     // Jobs in flight hold a read buffer each, the reader one more and the next.
     char* next = m_memory.data();
     for (std::size_t i = 0; i < m_maxInFlight + 2; ++i, next += kChunkSize)
-        m_freeBuffers.push_back(Buffer{next, kChunkSize, nullptr});
+        m_freeBuffers.emplace_back(next, kChunkSize);
     for (unsigned i = 0; i < std::max(1u, m_workerCount); ++i, next += kSinkSize)
-        m_sinkBuffers.push_back(Buffer{next, kSinkSize, nullptr});
+        m_sinkBuffers.emplace_back(next, kSinkSize);
     for (unsigned i = 0; i < m_workerCount; ++i)
         m_workers.emplace_back([this, i] { work(m_sinkBuffers[i]); });
 }
@@ -492,8 +514,10 @@ void Reader::handOn(std::size_t length, bool endsMidLine)
 {
     Buffer next = m_pipeline.takeBuffer();
     const std::size_t rest = m_filled - length;
-    if (rest > next.capacity)
+    if (rest > next.capacity) {
+        m_pipeline.giveBack(std::move(next));
         next = Buffer::grown(rest + kChunkSize);
+    }
     std::memcpy(next.data, m_buffer.data + length, rest);
     Job job;
     job.text = std::string_view(m_buffer.data, length);
