@@ -31,10 +31,10 @@ unit = ('あいう' * 3 + 'abc def ').encode()
 sys.stdout.buffer.write((unit * (n // len(unit) + 1))[:n - 1] + b'\n')" > "line-${size}MB.txt"
 done
 
-echo "## Time against cat, 100 MB, $runs paired runs (median; ratio: median of the per-run ratios)"
+echo "## Time against cat, 100 MB, $runs paired runs (medians; ratios: medians of the per-run ratios)"
 echo
-echo "| Command | Time | Ratio to cat |"
-echo "|---|---|---|"
+echo "| Command | Wall time | Ratio to cat | Processor time | Ratio to cat |"
+echo "|---|---|---|---|---|"
 python3 "$bench/paired.py" "$runs" \
     'cat > /dev/null' "cat mail-100MB.txt > /dev/null" \
     '-w 70 > /dev/null' "'$quote' -w 70 < mail-100MB.txt > /dev/null" \

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <condition_variable>
@@ -168,7 +169,7 @@ public:
     Buffer takeBuffer();
     void giveBack(Buffer buffer);
 
-    Failure failure() const { return m_failure; }
+    Failure failure() const { return m_failure.load(std::memory_order_acquire); }
     int failureErrno() const { return m_errno; }
 
 private:
@@ -197,7 +198,8 @@ private:
     std::size_t m_nextIndex = 0;   // of the next job handed on
     std::size_t m_nextToWrite = 0; // the job whose turn it is
     bool m_stopping = false;
-    Failure m_failure = Failure::None;
+    // Set once, under the mutex; read without it by the reader to stop early.
+    std::atomic<Failure> m_failure = Failure::None;
     int m_errno = 0;
 };
 
@@ -382,8 +384,8 @@ bool Pipeline::writeOut(std::string_view bytes)
         {
             std::lock_guard lock(m_mutex);
             if (m_failure == Failure::None) {
-                m_failure = errno == EPIPE ? Failure::ClosedPipe : Failure::Write;
                 m_errno = errno;
+                m_failure.store(m_errno == EPIPE ? Failure::ClosedPipe : Failure::Write, std::memory_order_release);
             }
         }
         m_changed.notify_all();
