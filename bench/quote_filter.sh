@@ -3,7 +3,8 @@
 # cat, navrik-quote, ...; the median of the per-turn ratios), peak memory, single long lines,
 # and a check that the output is right.
 #   bench/quote_filter.sh [BUILD_DIR [RUNS]]          defaults: build, 11
-# OLD=path/to/an/older/navrik-quote also times the single lines with that build.
+# OLD=path/to/an/older/navrik-quote also times that build against cat, and its single lines and
+# the memory of its long mark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,30 +50,51 @@ python3 "$bench/paired.py" "$runs" \
     'from a pipe: cat into cat' "cat mail-100MB.txt | cat > /dev/null" \
     'from a pipe: cat into -w 70' "cat mail-100MB.txt | '$quote' -w 70 > /dev/null"
 echo
+if [ -n "${OLD:-}" ]; then
+    echo "## This build and $OLD against cat, 100 MB, $runs paired runs"
+    echo
+    echo "| Command | Wall time | Ratio to cat | Processor time | Ratio to cat |"
+    echo "|---|---|---|---|---|"
+    python3 "$bench/paired.py" "$runs" \
+        'cat > /dev/null' "cat mail-100MB.txt > /dev/null" \
+        'before: -w 70' "'$OLD' -w 70 < mail-100MB.txt > /dev/null" \
+        'after: -w 70' "'$quote' -w 70 < mail-100MB.txt > /dev/null" \
+        'before: -W' "'$OLD' -W < mail-100MB.txt > /dev/null" \
+        'after: -W' "'$quote' -W < mail-100MB.txt > /dev/null"
+    echo
+fi
 
 echo "## Peak resident memory (/usr/bin/time -v)"
 echo
 echo "| Run | Peak |"
 echo "|---|---|"
 mark=$(printf '>%.0s' $(seq 1000))
+# peak NAME INPUT COMMAND...: the input comes on standard input, which older builds need.
 peak() {
-    local name=$1; shift
-    /usr/bin/time -v "$@" 2> time.txt > /dev/null
+    local name=$1 input=$2; shift 2
+    /usr/bin/time -v "$@" < "$input" 2> time.txt > /dev/null
     echo "| $name | $(awk -F': ' '/Maximum resident/ { printf "%.1f MB", $2 / 1024 }' time.txt) |"
 }
-peak "-w 70, 100 MB" "$quote" -w 70 mail-100MB.txt
-peak "-w 70, 1 GB" "$quote" -w 70 mail-1GB.txt
-peak "-W, one 100 MB line" "$quote" -W line-100MB.txt
-peak "-w 1 with a 1,000-byte mark, 8 MB (4.7 GB out)" "$quote" -m "$mark" -w 1 mail-8MB.txt
+peak "-w 70, 100 MB" mail-100MB.txt "$quote" -w 70
+peak "-w 70, 1 GB" mail-1GB.txt "$quote" -w 70
+peak "-W, one 100 MB line" line-100MB.txt "$quote" -W
+peak "-w 1 with a 1,000-byte mark, 8 MB (4.7 GB out)" mail-8MB.txt "$quote" -m "$mark" -w 1
+if [ -n "${OLD:-}" ]; then
+    peak "before: -W, one 100 MB line" line-100MB.txt "$OLD" -W
+    peak "before: -w 1 with a 1,000-byte mark, 8 MB" mail-8MB.txt "$OLD" -m "$mark" -w 1
+fi
 echo
 
-echo "## One long line, -w 70 (seconds)"
+echo "## One long line, -w 70 (seconds, peak memory)"
 echo
 echo "| Line | This build |${OLD:+ $OLD |}"
 echo "|---|---|${OLD:+---|}"
+line() {
+    /usr/bin/time -f '%e s, %M' "$@" 2>&1 > /dev/null | awk -F', ' '{ printf "%s, %.0f MB", $1, $2 / 1024 }'
+}
 for size in 12 50 247; do
-    now=$( { /usr/bin/time -f %e "$quote" -w 70 < "line-${size}MB.txt" > /dev/null; } 2>&1 )
-    old=${OLD:+$( { /usr/bin/time -f %e "$OLD" -w 70 < "line-${size}MB.txt" > /dev/null; } 2>&1 ) |}
+    now=$(line "$quote" -w 70 < "line-${size}MB.txt")
+    old=${OLD:+$(line "$OLD" -w 70 < "line-${size}MB.txt") |}
     echo "| $size MB | $now |${old:+ $old}"
 done
 echo
