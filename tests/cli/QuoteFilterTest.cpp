@@ -193,7 +193,9 @@ TEST(QuoteFilter, quotesASlowFeedLineByLine)
     posix_spawn_file_actions_adddup2(&actions, feed[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out, 1);
     posix_spawn_file_actions_addclose(&actions, feed[1]);
-    char* const argv[] = {const_cast<char*>(NAVRIK_QUOTE_BINARY), const_cast<char*>("-W"), nullptr};
+    // The mark is given, so no saved setting of the user running the test changes the output.
+    char* const argv[] = {const_cast<char*>(NAVRIK_QUOTE_BINARY), const_cast<char*>("-W"),
+                          const_cast<char*>("--mark=> "), nullptr};
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, NAVRIK_QUOTE_BINARY, &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
