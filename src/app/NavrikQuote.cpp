@@ -1,13 +1,14 @@
-// navrik-quote: the quoting filter for terminals and editors. Reads text on standard input and
-// writes it quoted on standard output, with Navrik's saved quote mark, line adjustment and smart
-// breaking unless options say otherwise.
+// navrik-quote: the quoting filter for terminals and editors. Reads text from files or standard
+// input and writes it quoted on standard output, with Navrik's saved quote mark, line
+// adjustment and smart breaking unless options say otherwise.
 #include "cli/QuoteFilter.h"
 #include "codec/Cp932.h"
 #include "core/Error.h"
 #include "core/Settings.h"
 #include "core/SettingsFile.h"
 
-#include <csignal>
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 
@@ -39,12 +40,14 @@ int fail(const std::string& message, int status)
 
 int main(int argc, char* argv[])
 {
-    // A closed pipe shows as a failed write, reported like any other.
-    std::signal(SIGPIPE, SIG_IGN);
+    // SIGPIPE keeps the disposition it came with: by default a reader that goes away ends
+    // navrik-quote at once and quietly, as it ends cat; where it is ignored, the failed write
+    // ends it quietly with status 1.
     navrik::QuoteOptions options = readQuoteDefaults();
+    std::vector<std::string> files;
     navrik::QuoteFilterAction action;
     try {
-        action = navrik::parseQuoteFilterArguments(std::vector<std::string>(argv + 1, argv + argc), options);
+        action = navrik::parseQuoteFilterArguments(std::vector<std::string>(argv + 1, argv + argc), options, files);
     } catch (const navrik::Error& error) {
         return fail(error.what(), 2);
     }
@@ -57,8 +60,7 @@ int main(int argc, char* argv[])
             std::cout << "navrik-quote " NAVRIK_VERSION "\n" << std::flush;
             break;
         case navrik::QuoteFilterAction::Quote:
-            navrik::runQuoteFilter(stdin, stdout, options);
-            return 0;
+            return navrik::runQuoteFilter(files, STDOUT_FILENO, options);
         }
     } catch (const std::exception& error) {
         return fail(error.what(), 1);

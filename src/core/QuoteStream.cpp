@@ -3,6 +3,7 @@
 #include "core/LineBreak.h"
 #include "core/SmartBreaker.h"
 #include "core/TextWidth.h"
+#include "core/WidthScan.h"
 
 #include <utility>
 
@@ -20,12 +21,34 @@ QuoteStream::~QuoteStream() = default;
 
 void QuoteStream::quote(std::string_view text, std::string& out)
 {
-    LineSplitter lines(text);
-    for (TextLine line; lines.next(line);)
-        quoteLine(line.content, line.ending, out);
+    StringSink sink(out, text.size() + text.size() / 8 + m_mark.size() + 16);
+    quote(text, sink);
 }
 
-void QuoteStream::quoteLine(std::string_view content, std::string_view ending, std::string& out)
+void QuoteStream::quote(std::string_view text, QuoteSink& out)
+{
+    const std::size_t size = text.size();
+    LineBreakScanner breaks(text);
+    std::size_t pos = 0;
+    while (pos < size) {
+        const std::size_t end = breaks.next(pos);
+        const std::string_view ending = breakAt(text, end);
+        const std::string_view content = text.substr(pos, end - pos);
+        // Most lines fit: no line is wider in columns than it is long in bytes, and the quick
+        // measure settles most of the rest. Their content and break go out in one piece.
+        if (std::int64_t(content.size()) <= m_budget
+            || measureFittingPrefix(content, m_budget).length == content.size()) {
+            out.append(m_mark).append(text.substr(pos, content.size() + ending.size()));
+            if (!ending.empty())
+                m_previousEnding = ending;
+        } else {
+            quoteLine(content, ending, out);
+        }
+        pos = end + ending.size();
+    }
+}
+
+void QuoteStream::quoteLine(std::string_view content, std::string_view ending, QuoteSink& out)
 {
     const std::string_view pieceEnding = ending.empty() ? m_previousEnding : ending;
     if (m_style == BreakStyle::Smart && std::int64_t(content.size()) > m_budget) {

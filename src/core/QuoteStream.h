@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/QuoteSink.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -37,11 +39,15 @@ public:
     ~QuoteStream();
 
     // Quotes every line of text, which ends at the end of a line (a CR at its end is a break
-    // of its own) or at the end of the whole text, appending to out.
+    // of its own) or at the end of the whole text, into out as it goes.
+    void quote(std::string_view text, QuoteSink& out);
+    // The same, appending to a string.
     void quote(std::string_view text, std::string& out);
 
 private:
-    void quoteLine(std::string_view content, std::string_view ending, std::string& out);
+    // Quotes one line that may be wider than the budget. A line that fits whole comes out as
+    // the mark, the line and its break without coming here.
+    void quoteLine(std::string_view content, std::string_view ending, QuoteSink& out);
 
     std::string m_mark;
     std::int64_t m_budget;

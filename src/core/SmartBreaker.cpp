@@ -325,7 +325,7 @@ std::size_t SmartBreaker::cutWord(std::string_view line, std::size_t start, std:
 }
 
 // The end of a piece that holds a whole link: the first opportunity at the link's end or a few
-// characters after it, else the link's end.
+// characters after it, else the end of the cluster that ends the link.
 std::size_t SmartBreaker::breakAfterLink(std::string_view line, std::size_t start, const Link& link)
 {
     if (link.second >= line.size())
@@ -340,7 +340,11 @@ std::size_t SmartBreaker::breakAfterLink(std::string_view line, std::size_t star
             && isClusterBoundary(line, pos))
             return pos;
     }
-    return link.second;
+    // A mark that joins the link's last character (a combining accent) stays with the link.
+    std::size_t end = link.second;
+    while (end < line.size() && !isClusterBoundary(line, end))
+        end += characterAt(line, end).length;
+    return end;
 }
 
 // A link may start a piece unless it follows an opening bracket, which must not end one.

@@ -1,6 +1,7 @@
 #include "core/TextWidth.h"
 
 #include "core/Graphemes.h"
+#include "core/WidthScan.h"
 
 namespace navrik {
 
@@ -88,14 +89,19 @@ std::int64_t textWidth(std::string_view text)
 
 namespace {
 
-// fitLength, also giving where the last character that fits starts (0 when none does).
+constexpr std::size_t kUnknown = std::size_t(-1);
+
+// fitLength, also giving where the last character that fits starts (0 when none does), or
+// kUnknown when that character is the quick measure's last.
 std::size_t fitWithLast(std::string_view line, std::int64_t budget, std::size_t& last)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t size = line.size();
-    std::size_t pos = 0;
-    std::int64_t used = 0;
-    last = 0;
+    // The quick measure takes whole blocks of plain text that fit; the rest is stepped over here.
+    const MeasuredPrefix quick = measureFittingPrefix(line, budget);
+    std::size_t pos = quick.length;
+    std::int64_t used = quick.width;
+    last = pos > 0 ? kUnknown : 0;
     while (pos < size) {
         // ASCII and the common three-byte characters (kana, kanji, punctuation; lead bytes
         // E1 to EC and EE, which hold no half-width form) are stepped over here; the rest
@@ -142,8 +148,9 @@ std::size_t splitLength(std::string_view line, std::int64_t budget)
     if (fit == line.size())
         return fit;
     // Only the cut itself is looked at for clusters: in most text it falls between two
-    // characters that never join.
-    return clusterCut(line, fit, last);
+    // characters that never join. The cut is moved back to a cluster boundary after the quick
+    // measure too, which knows nothing of clusters.
+    return last == kUnknown ? clusterCut(line, fit) : clusterCut(line, fit, last);
 }
 
 } // namespace navrik

@@ -1,15 +1,22 @@
-#include "core/Error.h"
 #include "cli/QuoteFilter.h"
+#include "core/Error.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 using namespace navrik;
@@ -17,30 +24,50 @@ using namespace navrik;
 namespace {
 
 struct FilterRun {
-    int status;
+    int status; // the exit status, or 128 + the signal that ended the pipeline's last failing part
     std::string out, err;
 };
-// Runs the built navrik-quote with a settings directory of its own (holding settings, when
-// given) and input on its standard input. The arguments may end in a pipe; the status is then
-// navrik-quote's own.
-FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {})
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+std::filesystem::path freshDirectory()
 {
     static int count = 0;
     const auto dir = std::filesystem::path(testing::TempDir())
         / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    const auto write = [&](const char* name, const std::string& bytes) { std::ofstream(dir / name) << bytes; };
+    return dir;
+}
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Runs the built navrik-quote with a settings directory of its own (holding settings, when
+// given), input on its standard input and files beside it. The arguments may end in a pipe; the
+// status is then navrik-quote's own. SIGPIPE has the disposition the test process gives it.
+FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {},
+                    const Files& files = {})
+{
+    const auto dir = freshDirectory();
+    const auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    };
     if (!settings.empty())
         write("tolvane.ini", settings);
+    for (const auto& [name, bytes] : files)
+        write(name, bytes);
     write("in", input);
     write("run.sh", "XDG_CONFIG_HOME=\"$PWD\" '" NAVRIK_QUOTE_BINARY "' < in 2> err " + arguments + " > out\n");
     const int status = std::system(("cd '" + dir.string() + "' && bash -o pipefail run.sh").c_str());
-    const auto read = [&](const char* name) {
-        std::ifstream file(dir / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    };
-    return {WEXITSTATUS(status), read("out"), read("err")};
+    return {WEXITSTATUS(status), readFile(dir / "out"), readFile(dir / "err")};
+}
+
+std::int64_t budgetFor(const std::string& mark, int width)
+{
+    return lineBudget({mark, false, true, width});
 }
 
 } // namespace
@@ -48,17 +75,29 @@ FilterRun runFilter(const std::string& arguments, const std::string& input, cons
 TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
 {
     QuoteOptions options;
-    EXPECT_EQ(parseQuoteFilterArguments({"-m", "", "-w", "40", "-W", "-m>>", "-w100000"}, options), QuoteFilterAction::Quote);
+    std::vector<std::string> files;
+    EXPECT_EQ(parseQuoteFilterArguments({"-m", "", "-w", "40", "-W", "-m>>", "-w100000"}, options, files), QuoteFilterAction::Quote);
     EXPECT_EQ(options.mark, ">>");
     EXPECT_TRUE(options.adjustLines);
     EXPECT_EQ(options.charactersPerLine, 100000);
-    EXPECT_EQ(parseQuoteFilterArguments({"-s", "-S", "--smart"}, options), QuoteFilterAction::Quote);
+    EXPECT_TRUE(files.empty());
+    // Long options, files among the options kept in order, and "--" before a file named like one.
+    EXPECT_EQ(parseQuoteFilterArguments({"a", "--mark=| ", "-", "--width", "30", "--no-wrap", "--", "-w", "b"},
+                                        options, files), QuoteFilterAction::Quote);
+    EXPECT_EQ(options.mark, "| ");
+    EXPECT_FALSE(options.adjustLines);
+    EXPECT_EQ(options.charactersPerLine, 30);
+    EXPECT_EQ(files, (std::vector<std::string>{"a", "-", "-w", "b"}));
+    EXPECT_EQ(parseQuoteFilterArguments({"-s", "--no-smart", "-Ss"}, options, files), QuoteFilterAction::Quote);
     EXPECT_TRUE(options.smartBreaks);
-    EXPECT_EQ(parseQuoteFilterArguments({"--version", "-x"}, options), QuoteFilterAction::ShowVersion);
-    EXPECT_EQ(parseQuoteFilterArguments({"-W", "--help"}, options), QuoteFilterAction::ShowHelp);
+    EXPECT_EQ(parseQuoteFilterArguments({"--smart", "-S"}, options, files), QuoteFilterAction::Quote);
+    EXPECT_FALSE(options.smartBreaks);
+    EXPECT_EQ(parseQuoteFilterArguments({"--version", "-x"}, options, files), QuoteFilterAction::ShowVersion);
+    EXPECT_EQ(parseQuoteFilterArguments({"-W", "--help"}, options, files), QuoteFilterAction::ShowHelp);
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-             {"-x"}, {"file.txt"}, {"-m"}, {"-w", "abc"}, {"-w", "0"}, {"-w", "100001"}, {"-w", "7x"}})
-        EXPECT_THROW(parseQuoteFilterArguments(wrong, options), Error) << wrong[0];
+             {"-x"}, {"--wrap"}, {"--no-wrap=1"}, {"-m"}, {"--width"}, {"-w", "abc"}, {"-w", "0"},
+             {"--width=100001"}, {"-w", "7x"}, {"--smart=1"}})
+        EXPECT_THROW(parseQuoteFilterArguments(wrong, options, files), Error) << wrong[0];
 }
 
 TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
@@ -82,25 +121,116 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("-W", line, "[Inyou]\r\nString=\"\xEF\xBC\x9E \"\r\n").out, "＞ " + line);
 }
 
-TEST(QuoteFilter, keepsEveryBreakAcrossReadChunks)
+// Files are read in order as one text, as cat would join them: a file that ends inside a line
+// (or between the CR and LF of a break) goes on into the next.
+TEST(QuoteFilter, readsFilesInOrderAsOneText)
 {
-    EXPECT_EQ(runFilter("-w 4", "ab\r\n\ncd\ref\r\nxyz\xFF").out, "> ab\r\n> \n> cd\r> ef\r\n> xy\r\n> z\xFF");
-    // A CR LF whose CR ends the first read (1 MB) is still one break, and a line longer than a
-    // read comes out whole.
-    const std::string longLine((1 << 20) - 1, 'a');
-    const std::string longerLine(5 << 20, 'b');
-    EXPECT_TRUE(runFilter("-W", longLine + "\r\n" + longerLine + "\r\nc").out
-                == "> " + longLine + "\r\n> " + longerLine + "\r\n> c");
+    const Files files = {{"a", "one\r\ntwo"}, {"b", "\r"}, {"-n", "\nfour\r"}};
+    const FilterRun run = runFilter("-W a - b -- -n", "three\n", {}, files);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "> one\r\n> twothree\n> \r\n> four\r");
 }
 
-// A bad option, a directory as input, and a reader that goes away (reported, not left to SIGPIPE).
-TEST(QuoteFilter, reportsFailuresOnOneLine)
+TEST(QuoteFilter, reportsAnUnreadableFileAndQuotesTheOthers)
 {
-    for (const auto& [arguments, input, status] : {std::tuple{"-w lots", std::size_t(0), 2},
-                                                   {"< /", 0, 1}, {"| head -c1", 8 << 20, 1}}) {
-        const FilterRun run = runFilter(arguments, std::string(input, 'x'));
+    const FilterRun run = runFilter("--width=6 a missing b", "", {}, {{"a", "abcdef\n"}, {"b", "gh"}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "> abcd\n> ef\n> gh");
+    EXPECT_EQ(run.err, "navrik-quote: missing: No such file or directory\n");
+}
+
+// Texts that cross the read chunks (1 MiB) in every way the filter cuts them: a CR LF split
+// between two reads, lines longer than a chunk with and without line adjustment, and a mark so
+// long that the output is a thousand times the input; smart breaking's carried quote prefixes and
+// whole links too. The output is the one-pass quote of the whole text, from a named file and from
+// a pipe alike.
+TEST(QuoteFilter, quotesAcrossReadChunksAsInOnePass)
+{
+    const std::string mb(1 << 20, 'a');
+    std::string mixed;
+    for (int i = 0; i < 40000; ++i)
+        mixed += i % 7 == 0 ? "漢字かな混じり\r\n" : i % 5 == 0 ? "\r" : "abc def ghi\n";
+    std::string mail;
+    for (int i = 0; i < 30000; ++i)
+        mail += i % 3 ? "> > 返信の本文は「ここ」で折り返されます。https://example.com/a/b を参照\r\n" : "plain words that wrap between words\n";
+    const std::string hugeMark(1000, '>');
+    const struct {
+        std::string arguments, mark, input;
+        int width; // 0: no line adjustment
+        bool smart = false;
+    } cases[] = {
+        {"-W", "> ", mb.substr(1) + "\r\n" + std::string(5 << 20, 'b') + "\r\nc", 0},
+        {"-W", "> ", std::string(3 << 20, 'x') + "\r" + std::string(3 << 20, 'y') + "\r\n", 0},
+        {"-w 70", "> ", mixed + std::string(3 << 20, 'w') + "\n" + mixed, 70},
+        {"-w 9", "> ", "あ" + mb + mb + mb + "\r", 9},
+        {"-w 1 -m '" + hugeMark + "'", hugeMark, mixed.substr(0, 6000), 1},
+        {"-w 30 -s", "> ", mail, 30, true},
+    };
+    for (const auto& c : cases) {
+        const std::string expected = quoteText(c.input, c.mark, c.width ? budgetFor(c.mark, c.width) : kUnlimitedLineBudget, c.smart);
+        for (const std::string way : {" in", " < <(cat in)"}) {
+            const FilterRun run = runFilter(c.arguments + way, c.input);
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_TRUE(run.out == expected) << c.arguments.substr(0, 12) << way << ": " << run.out.size()
+                                             << " bytes, not " << expected.size();
+        }
+    }
+}
+
+// A bad option, a directory as input: one line on standard error. A reader that goes away ends
+// navrik-quote quietly: by SIGPIPE, as cat, or where SIGPIPE is ignored with status 1.
+TEST(QuoteFilter, reportsFailuresOnOneLineAndEndsQuietlyOnAClosedPipe)
+{
+    for (const auto& [arguments, status] : {std::pair{"-w lots", 2}, {"< /", 1}, {"/ in", 1}}) {
+        const FilterRun run = runFilter(arguments, "x");
         EXPECT_EQ(run.status, status) << arguments;
         EXPECT_TRUE(run.err.starts_with("navrik-quote: ")) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     }
+    const std::string lines = std::string(8 << 20, 'x') + "\n" + std::string(8 << 20, 'y');
+    for (const auto disposition : {SIG_DFL, SIG_IGN}) {
+        std::signal(SIGPIPE, disposition);
+        const FilterRun closed = runFilter("-W | head -n 1", lines);
+        std::signal(SIGPIPE, SIG_DFL);
+        EXPECT_EQ(closed.status, disposition == SIG_DFL ? 128 + SIGPIPE : 1);
+        EXPECT_EQ(closed.out, "> " + lines.substr(0, 8 << 20) + "\n");
+        EXPECT_EQ(closed.err, "");
+    }
+}
+
+// A feed that pauses, on a non-blocking pipe: what has come is waited on, not an error, and each
+// complete line comes out before the next is written.
+TEST(QuoteFilter, quotesASlowFeedLineByLine)
+{
+    const auto dir = freshDirectory();
+    int feed[2];
+    ASSERT_EQ(pipe(feed), 0);
+    ASSERT_EQ(fcntl(feed[0], F_SETFL, fcntl(feed[0], F_GETFL) | O_NONBLOCK), 0);
+    const int out = open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, feed[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out, 1);
+    posix_spawn_file_actions_addclose(&actions, feed[1]);
+    // The mark is given, so no saved setting of the user running the test changes the output.
+    char* const argv[] = {const_cast<char*>(NAVRIK_QUOTE_BINARY), const_cast<char*>("-W"),
+                          const_cast<char*>("--mark=> "), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, NAVRIK_QUOTE_BINARY, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(feed[0]);
+    close(out);
+    const auto waitForOutput = [&](const std::string& expected) {
+        for (int i = 0; i < 1000 && readFile(dir / "out") != expected; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return readFile(dir / "out");
+    };
+    ASSERT_EQ(write(feed[1], "one\r\ntw", 7), 7);
+    EXPECT_EQ(waitForOutput("> one\r\n"), "> one\r\n");
+    ASSERT_EQ(write(feed[1], "o\n", 2), 2);
+    EXPECT_EQ(waitForOutput("> one\r\n> two\n"), "> one\r\n> two\n");
+    close(feed[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
 }

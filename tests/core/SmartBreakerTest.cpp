@@ -110,6 +110,8 @@ TEST(SmartBreaker, workedExamples)
          {"> > > > 三段の引用で", "> > > > す。長い行でも", "> > > > 段を保ちます。"}},
         {"＞引用の行はここで折り返します", 16, {"> ＞引用の行はこ", "> ＞こで折り返し", "> ＞ます"}},
         {"see supercalifragilistic(https://ex.jp/x)", 24, {"> see ", "> supercalifragilistic", "> (https://ex.jp/x)"}},
+        // A mark that joins a link's last character stays with the link.
+        {"see https://ex.jp/x\u0301abcdefghijk", 12, {"> see ", "> https://ex.jp/x\u0301", "> abcdefghij", "> k"}},
         {nfd + nfd + nfd + nfd, 12, {"> " + nfd + nfd, "> " + nfd + nfd}},
         {"🇯🇵🇯🇵🇯🇵", 12, {"> 🇯🇵🇯🇵", "> 🇯🇵"}},
     };

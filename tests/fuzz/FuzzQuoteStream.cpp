@@ -1,7 +1,8 @@
 // The quote stream on any bytes, in both ways of breaking: every output line starts with the mark
 // (and, with smart breaking, a continuation with the line's carried quote prefix), removing those
 // and the breaks the stream inserted gives back the input byte for byte, and no output line is
-// wider than the mark plus the budget unless it holds a single cluster (or, smart, a link).
+// wider than the mark plus the budget unless it holds a single cluster (or, smart, a link), and
+// no break falls inside a cluster.
 #include "FuzzInput.h"
 
 #include "core/LineBreak.h"
@@ -38,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         do {
             const std::string carried = mark + std::string(joined.empty() ? std::string_view() : prefix);
             if (!out.next(piece) || !piece.content.starts_with(carried))
+                std::abort();
+            if (!joined.empty() && joined.size() < line.content.size() && !isClusterBoundary(line.content, joined.size()))
                 std::abort();
             const std::string_view rest = piece.content.substr(carried.size());
             std::string lower(rest); // link schemes in any case

@@ -1,0 +1,100 @@
+#include "core/WidthScan.h"
+
+#include <cstdint>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define NAVRIK_VECTOR_SCAN 1
+#include <immintrin.h>
+#endif
+
+namespace navrik {
+
+#ifdef NAVRIK_VECTOR_SCAN
+
+// Byte comparisons are signed in these instruction sets: 0x80 to 0xFF read as -128 to -1, so
+// "above" is meant among the bytes from 0x80 up, and callers mask out the rest.
+
+namespace sse2 {
+
+struct Block {
+    static constexpr std::size_t kSize = 16;
+    static __m128i load(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static std::uint64_t mask(__m128i v) { return unsigned(_mm_movemask_epi8(v)); }
+    static __m128i equal(__m128i v, int b) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(char(b))); }
+    static __m128i above(__m128i v, int b) { return _mm_cmpgt_epi8(v, _mm_set1_epi8(char(b))); }
+    // E0, ED, EF, and F0 and up.
+    static __m128i rare(__m128i v)
+    {
+        const __m128i f0up = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(char(0xF0))), v);
+        return _mm_or_si128(_mm_or_si128(equal(v, 0xE0), equal(v, 0xED)), _mm_or_si128(equal(v, 0xEF), f0up));
+    }
+};
+
+#define NAVRIK_SCAN_TARGET __attribute__((target("popcnt")))
+#include "core/WidthScanBlocks.inc"
+#undef NAVRIK_SCAN_TARGET
+
+} // namespace sse2
+
+namespace avx2 {
+
+#define NAVRIK_SCAN_TARGET __attribute__((target("avx2,popcnt,lzcnt,bmi")))
+
+struct Block {
+    static constexpr std::size_t kSize = 32;
+    NAVRIK_SCAN_TARGET static __m256i load(const char* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    NAVRIK_SCAN_TARGET static std::uint64_t mask(__m256i v) { return unsigned(_mm256_movemask_epi8(v)); }
+    NAVRIK_SCAN_TARGET static __m256i equal(__m256i v, int b) { return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(b))); }
+    NAVRIK_SCAN_TARGET static __m256i above(__m256i v, int b) { return _mm256_cmpgt_epi8(v, _mm256_set1_epi8(char(b))); }
+    NAVRIK_SCAN_TARGET static __m256i rare(__m256i v)
+    {
+        const __m256i f0up = _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(char(0xF0))), v);
+        return _mm256_or_si256(_mm256_or_si256(equal(v, 0xE0), equal(v, 0xED)), _mm256_or_si256(equal(v, 0xEF), f0up));
+    }
+};
+
+#include "core/WidthScanBlocks.inc"
+#undef NAVRIK_SCAN_TARGET
+
+} // namespace avx2
+
+namespace {
+
+// The widest registers this processor has, chosen once.
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")
+        && __builtin_cpu_supports("bmi");
+}();
+
+} // namespace
+
+MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget)
+{
+    return kHasAvx2 ? avx2::measureFittingPrefix(line, budget) : sse2::measureFittingPrefix(line, budget);
+}
+
+std::size_t findLineBreak(std::string_view text, std::size_t from)
+{
+    return kHasAvx2 ? avx2::findLineBreak(text, from) : sse2::findLineBreak(text, from);
+}
+
+#else
+
+MeasuredPrefix measureFittingPrefix(std::string_view, std::int64_t)
+{
+    return {};
+}
+
+std::size_t findLineBreak(std::string_view text, std::size_t from)
+{
+    for (std::size_t pos = from; pos < text.size(); ++pos) {
+        if (text[pos] == '\n' || text[pos] == '\r')
+            return pos;
+    }
+    return text.size();
+}
+
+#endif
+
+} // namespace navrik

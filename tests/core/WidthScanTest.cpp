@@ -1,0 +1,97 @@
+#include "core/Graphemes.h"
+#include "core/TextWidth.h"
+#include "core/WidthScan.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace navrik;
+
+namespace {
+
+// The head splitLength must give: stepped out one character at a time, then moved back to the
+// start of the cluster that holds the cut, or on to the end of the first cluster.
+std::size_t referenceHead(std::string_view line, std::int64_t budget)
+{
+    std::size_t pos = 0;
+    std::int64_t used = 0;
+    while (pos < line.size()) {
+        const Utf8Char c = characterAt(line, pos);
+        if (used + c.width > budget)
+            break;
+        used += c.width;
+        pos += c.length;
+    }
+    if (pos == line.size())
+        return pos;
+    while (pos > 0 && !isClusterBoundary(line, pos))
+        pos = characterStartBefore(line, pos);
+    if (pos == 0) {
+        pos = characterAt(line, 0).length;
+        while (pos < line.size() && !isClusterBoundary(line, pos))
+            pos += characterAt(line, pos).length;
+    }
+    return pos;
+}
+
+// Lines long enough to cross many blocks, mostly of the characters the vector path takes, with
+// the ones it leaves (four-byte characters, E0 and ED leads, half-width katakana beside other
+// EF characters, bytes that are not UTF-8) and marks that join the character before them
+// sprinkled in, some cut at the line's end.
+std::string generatedLine(std::mt19937& random)
+{
+    static const std::vector<std::string> common = {"a", " ", "~", "あ", "漢", "é", "、", "！", "ｿ"};
+    static const std::vector<std::string> rare = {
+        "😀", "\u0905", "\uD55C", "ｱ", "\uFF9F", "\uFF60", "\uFFE0", "\x80", "\xC0\xAF", "\xC1",
+        "\xE3\x81", "\xED\xA0\x80", "\xE0\x80\x80", "\xF4\x90\x80\x80", "\xFF", "\xEF\xBD", "\u0301", "\u3099", "\u200D"};
+    std::string line;
+    const std::size_t length = random() % 160;
+    const bool plain = random() % 3 == 0;
+    while (line.size() < length) {
+        const bool pickRare = !plain && random() % 12 == 0;
+        const auto& set = pickRare ? rare : common;
+        line += set[random() % set.size()];
+    }
+    return line;
+}
+
+} // namespace
+
+// The quick measure and the split it speeds up agree with the character-by-character rules (the
+// split's cut kept out of clusters) on every line and budget, wherever the blocks fall.
+TEST(WidthScan, agreesWithTheCharacterRules)
+{
+    std::mt19937 random(7);
+    for (int i = 0; i < 4000; ++i) {
+        const std::string line = generatedLine(random);
+        for (const std::int64_t budget : {std::int64_t(-1), std::int64_t(0), std::int64_t(1),
+                                          std::int64_t(random() % 200), std::int64_t(1) << 40}) {
+            ASSERT_EQ(splitLength(line, budget), referenceHead(line, budget)) << line << " " << budget;
+            const MeasuredPrefix quick = measureFittingPrefix(line, budget);
+            ASSERT_LE(quick.length, line.size());
+            const std::string_view prefix = std::string_view(line).substr(0, quick.length);
+            ASSERT_EQ(quick.width, textWidth(prefix)) << line;
+            ASSERT_LE(quick.width, std::max<std::int64_t>(budget, 0)) << line;
+            // It ends where a character ends, so the rest measures the same on its own.
+            ASSERT_EQ(textWidth(line), quick.width + textWidth(std::string_view(line).substr(quick.length))) << line;
+        }
+    }
+}
+
+TEST(WidthScan, findsEachKindOfBreak)
+{
+    std::string text(100, 'x');
+    EXPECT_EQ(findLineBreak(text, 0), text.size());
+    for (const std::size_t at : {0, 15, 16, 31, 32, 63, 64, 99}) {
+        for (const char c : {'\n', '\r'}) {
+            std::string withBreak = text;
+            withBreak[at] = c;
+            EXPECT_EQ(findLineBreak(withBreak, 0), at);
+            EXPECT_EQ(findLineBreak(withBreak, at + 1), text.size());
+            EXPECT_EQ(findLineBreak(withBreak, at), at);
+        }
+    }
+}
