@@ -280,12 +280,23 @@ std::size_t SmartBreaker::lastOpportunity(std::string_view line, std::size_t sta
     // two ideographs (kanji, kana) may always be parted, and an ASCII word starts after spaces.
     if (const std::size_t word = asciiWordStart(line, after, limit); word != std::string_view::npos)
         return std::max(word, best);
+    // When the piece would end right before a character that may not begin a line (。、」ー and
+    // the like), the break moves before the ideograph that precedes it, if the one before that
+    // is an ideograph too: no other place lies between.
     if (limit == fit) {
-        const Utf8Char before = characterAt(line, characterStartBefore(line, fit));
+        const std::size_t beforeStart = characterStartBefore(line, fit);
+        const Utf8Char before = characterAt(line, beforeStart);
         const Utf8Char next = characterAt(line, fit);
-        if (before.valid && next.valid && lineBreakClass(before.code) == U_LB_IDEOGRAPHIC
-            && lineBreakClass(next.code) == U_LB_IDEOGRAPHIC && isClusterBoundary(line, fit))
-            return fit;
+        if (before.valid && next.valid && lineBreakClass(before.code) == U_LB_IDEOGRAPHIC) {
+            if (lineBreakClass(next.code) == U_LB_IDEOGRAPHIC && isClusterBoundary(line, fit))
+                return fit;
+            if (beforeStart > after && beforeStart > best && !keepsJapaneseRules(line, fit)) {
+                const Utf8Char first = characterAt(line, characterStartBefore(line, beforeStart));
+                if (first.valid && lineBreakClass(first.code) == U_LB_IDEOGRAPHIC
+                    && isClusterBoundary(line, beforeStart))
+                    return beforeStart;
+            }
+        }
     }
 
     m_icu->opportunities(line, start, offsetEndingCharacters(line, limit, kLookahead), limit, m_opportunities);

@@ -89,11 +89,16 @@ std::int64_t textWidth(std::string_view text)
 
 namespace {
 
+// fitLength, and where the last character that fits starts (0 when none does, kUnknown when
+// it is the quick measure's last). Returned by value, so the scan keeps both in registers.
 constexpr std::size_t kUnknown = std::size_t(-1);
 
-// fitLength, also giving where the last character that fits starts (0 when none does), or
-// kUnknown when that character is the quick measure's last.
-std::size_t fitWithLast(std::string_view line, std::int64_t budget, std::size_t& last)
+struct Fit {
+    std::size_t end;
+    std::size_t last;
+};
+
+Fit fitWithLast(std::string_view line, std::int64_t budget)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t size = line.size();
@@ -101,7 +106,7 @@ std::size_t fitWithLast(std::string_view line, std::int64_t budget, std::size_t&
     const MeasuredPrefix quick = measureFittingPrefix(line, budget);
     std::size_t pos = quick.length;
     std::int64_t used = quick.width;
-    last = pos > 0 ? kUnknown : 0;
+    std::size_t last = pos > 0 ? kUnknown : 0;
     while (pos < size) {
         // ASCII and the common three-byte characters (kana, kanji, punctuation; lead bytes
         // E1 to EC and EE, which hold no half-width form) are stepped over here; the rest
@@ -126,15 +131,14 @@ std::size_t fitWithLast(std::string_view line, std::int64_t budget, std::size_t&
         last = pos;
         pos += length;
     }
-    return pos;
+    return {pos, last};
 }
 
 } // namespace
 
 std::size_t fitLength(std::string_view line, std::int64_t budget)
 {
-    std::size_t last;
-    return fitWithLast(line, budget, last);
+    return fitWithLast(line, budget).end;
 }
 
 std::size_t splitLength(std::string_view line, std::int64_t budget)
@@ -143,14 +147,29 @@ std::size_t splitLength(std::string_view line, std::int64_t budget)
     // bytes than the budget fits without looking at it.
     if (static_cast<std::int64_t>(line.size()) <= budget)
         return line.size();
-    std::size_t last;
-    const std::size_t fit = fitWithLast(line, budget, last);
+    auto [fit, last] = fitWithLast(line, budget);
     if (fit == line.size())
         return fit;
+    if (last == kUnknown)
+        last = characterStartBefore(line, fit);
+    // Most cuts in mail fall between two characters that never join a neighbour: ASCII (CR before
+    // LF aside), kana and kanji (lead bytes E3 to E9, U+3000 to U+9FFF, whose only joining
+    // characters are the marks U+302A to U+302F and the voiced marks U+3099 and U+309A). No
+    // lookup is needed there.
+    const auto plain = [&](std::size_t pos) {
+        const auto b = static_cast<unsigned char>(line[pos]);
+        if (b < 0x80 || (b >= 0xE4 && b <= 0xE9))
+            return true;
+        if (b != 0xE3 || line.size() - pos < 3)
+            return false;
+        const auto b1 = static_cast<unsigned char>(line[pos + 1]), b2 = static_cast<unsigned char>(line[pos + 2]);
+        return !((b1 == 0x80 && b2 >= 0xAA && b2 <= 0xAF) || (b1 == 0x82 && (b2 == 0x99 || b2 == 0x9A)));
+    };
+    if (fit > 0 && plain(last) && plain(fit) && !(line[last] == '\r' && line[fit] == '\n'))
+        return fit;
     // Only the cut itself is looked at for clusters: in most text it falls between two
-    // characters that never join. The cut is moved back to a cluster boundary after the quick
-    // measure too, which knows nothing of clusters.
-    return last == kUnknown ? clusterCut(line, fit) : clusterCut(line, fit, last);
+    // characters that never join.
+    return clusterCut(line, fit, last);
 }
 
 } // namespace navrik
