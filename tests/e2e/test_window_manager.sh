@@ -17,7 +17,6 @@ trap '[[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null; cleanup' EXIT
 
 wm_state() { xprop -id "$WID" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
 state_is() { [[ $(wm_state) == "$1" ]]; }
-dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
 on_top() { WID=$(main_window) && xprop -id "$WID" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
 # A right click at X Y opens the menu; Up from no selection reaches its last item, 終了,
