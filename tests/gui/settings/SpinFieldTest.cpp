@@ -63,10 +63,10 @@ private slots:
         QCOMPARE(s_beeps, 4);
 
         // Select all, copy (no beep), cut, paste twice, undo, a word left and delete.
-        for (const auto& [key, modifiers, text] : {std::tuple{Qt::Key_A, Qt::ControlModifier, "45"},
-                 {Qt::Key_C, Qt::ControlModifier, "45"}, {Qt::Key_X, Qt::ControlModifier, ""}, {Qt::Key_V, Qt::ControlModifier, "45"},
-                 {Qt::Key_V, Qt::ControlModifier, "4545"}, {Qt::Key_Z, Qt::ControlModifier, "45"},
-                 {Qt::Key_Left, Qt::ControlModifier, "45"}, {Qt::Key_Delete, Qt::NoModifier, "5"}}) {
+        constexpr auto ctrl = Qt::ControlModifier;
+        for (const auto& [key, modifiers, text] : {std::tuple{Qt::Key_A, ctrl, "45"}, {Qt::Key_C, ctrl, "45"},
+                 {Qt::Key_X, ctrl, ""}, {Qt::Key_V, ctrl, "45"}, {Qt::Key_V, ctrl, "4545"}, {Qt::Key_Z, ctrl, "45"},
+                 {Qt::Key_Left, ctrl, "45"}, {Qt::Key_Delete, Qt::NoModifier, "5"}}) {
             QTest::keyClick(m_field, key, modifiers);
             QCOMPARE(m_field->text(), QString::fromLatin1(text));
         }
