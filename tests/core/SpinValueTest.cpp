@@ -6,31 +6,18 @@ using navrik::SpinValue;
 
 namespace {
 
-struct ReadCase {
-    const char* text;
-    std::int32_t expected;
-};
-
-class SpinValueRead : public testing::TestWithParam<ReadCase> {};
-
 // Range 20..120: what is not a number reads 20, and a read never clamps.
-TEST_P(SpinValueRead, DecimalOrHexElseMinValue)
+TEST(SpinValue, ReadsDecimalOrHexElseMinValue)
 {
-    EXPECT_EQ((SpinValue{20, 120, 1}.read(GetParam().text)), GetParam().expected)
-        << '"' << GetParam().text << '"';
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"abc", 20}, {"", 20}, {" ", 20}, {" 70", 70}, {"70 ", 20}, {"+70", 70}, {"-5", -5}, {"$46", 70},
+        {"  $4a", 74}, {"$FFFFFFFF", -1}, {"$000000000ffffffff", -1}, {"$100000000", 20}, {"99999999999", 20},
+        {"$", 20}, {"-$20", 20}, {"+", 20}, {"0x20", 20}, {"+-5", 20}, {"5-3", 20}, {"1.5", 20}, {"\t7", 20},
+        {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"2147483648", 20}, {"-2147483649", 20},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ((SpinValue{20, 120, 1}.read(text)), expected) << '"' << text << '"';
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SpinValueRead,
-    testing::Values(ReadCase{"abc", 20}, ReadCase{"", 20}, ReadCase{" ", 20}, ReadCase{" 70", 70},
-                    ReadCase{"70 ", 20}, ReadCase{"+70", 70}, ReadCase{"-5", -5},
-                    ReadCase{"$46", 70}, ReadCase{"  $4a", 74}, ReadCase{"$FFFFFFFF", -1},
-                    ReadCase{"$000000000ffffffff", -1}, ReadCase{"$100000000", 20},
-                    ReadCase{"99999999999", 20}, ReadCase{"$", 20}, ReadCase{"-$20", 20},
-                    ReadCase{"+", 20}, ReadCase{"0x20", 20}, ReadCase{"+-5", 20},
-                    ReadCase{"5-3", 20}, ReadCase{"1.5", 20}, ReadCase{"\t7", 20},
-                    ReadCase{"-2147483648", INT32_MIN}, ReadCase{"2147483647", INT32_MAX},
-                    ReadCase{"2147483648", 20}, ReadCase{"-2147483649", 20}));
 
 // A write and a step clamp (a step from far outside lands on the end, as the read does not
 // clamp); equal ends mean no range, and there a step stops at the 32-bit limits.

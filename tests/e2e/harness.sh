@@ -73,11 +73,12 @@ start_navrik() {
 window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
 main_window() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | head -1 | grep .; }
+dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
 
-# geometry: prints "X Y WIDTH HEIGHT" of the main window.
+# geometry [WINDOW]: prints "X Y WIDTH HEIGHT" of the window, by default the main window.
 geometry() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$WID")"
+    eval "$(xdotool getwindowgeometry --shell "${1:-$WID}")"
     echo "$X $Y $WIDTH $HEIGHT"
 }
 

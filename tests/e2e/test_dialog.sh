@@ -1,18 +1,10 @@
 #!/bin/bash
 # The settings dialog, without a window manager: open it from 設定; toggle 最上面に配置 and
 # find the dialog still above the main window and holding the focus, also after an error box;
-# have another client destroy the dialog's window and find the main window usable again; turn
-# on 簡易エディタ不要 and see the main window become its 32 by 32 icon, press OK, end Navrik
-# from its popup menu, and find it in icon mode at the next start.
+# have another client destroy the dialog's window and find the main window usable again and
+# the dialog opening anew; OK, and 終了 from the popup menu ends Navrik with 0. (What the
+# dialog's boxes do and what is saved are TConfigFormTest's.)
 source "$(dirname "$0")/harness.sh"
-
-dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
-dialog_closed() { ! dialog_window >/dev/null; }
-window_geometry() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    echo "$X $Y $WIDTH $HEIGHT"
-}
 
 # above A B: window A stands above window B (xwininfo lists the top one first).
 above() {
@@ -27,16 +19,7 @@ remade() { local w; w=$(main_window) && [[ $w != "$1" ]]; }
 focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 error_box() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | grep -vx "$WID" | head -1 | grep .; }
 no_error_box() { ! error_box >/dev/null; }
-
-# A right click on the icon opens the popup menu; Up from no selection reaches its last
-# item, 終了, which saves and ends the program.
-quit_from_menu() {
-    xdotool mousemove 217 126 click 3
-    wait_until 10 menu_open || fail "no popup menu on the icon"
-    xdotool key Up Return
-    wait_exit 15
-    [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
-}
+dialog_closed() { ! dialog_window >/dev/null; }
 
 start_display
 start_navrik
@@ -44,7 +27,7 @@ xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
 wait_until 10 dialog_window >/dev/null || fail "the settings dialog did not open"
 DIALOG=$(dialog_window)
 # Centred on the 1024 by 768 screen.
-[[ $(window_geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(window_geometry "$DIALOG")"
+[[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(geometry "$DIALOG")"
 screenshot dialog
 
 # 最上面に配置, on and off: the main window is made again each time, and the dialog stays above
@@ -76,18 +59,14 @@ wait_until 10 focused "$WID" || fail "the main window is still blocked after the
 xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
 wait_until 10 dialog_window >/dev/null || fail "the dialog did not open again after it was destroyed"
 DIALOG=$(dialog_window)
-[[ $(window_geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(window_geometry "$DIALOG")"
+[[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(geometry "$DIALOG")"
 
-xdotool mousemove $((379 + 40)) $((271 + 40)) click 1
-wait_until 10 geometry_is 201 110 32 32 || fail "main window at $(geometry) after 簡易エディタ不要"
+# OK closes it, and 終了 (the popup menu's last item, Up from no selection) ends the program.
 xdotool mousemove $((379 + 192 + 32)) $((271 + 84 + 10)) click 1
 wait_until 10 dialog_closed || fail "OK did not close the dialog"
-grep -q $'AutoPaste=1\r' "$WORK/config/tolvane.ini" || fail "the dialog did not save"
-
-quit_from_menu
-grep -q $'FormLeft=201\r' "$WORK/config/tolvane.ini" || fail "the main window did not save"
-
-start_navrik
-wait_until 10 geometry_is 201 110 32 32 || fail "restarted at $(geometry), not in icon mode"
-quit_from_menu
+xdotool mousemove 217 126 click 3
+wait_until 10 menu_open || fail "no popup menu on the icon"
+xdotool key Up Return
+wait_exit 15
+[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
 echo PASS

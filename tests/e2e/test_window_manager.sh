@@ -1,15 +1,44 @@
 #!/bin/bash
-# Under a window manager (openbox): the settings dialog's frame opens in the middle of the
-# screen, and closing the main window from the window manager while the dialog is open saves
-# the main window's share, ends the dialog without saving its own, and exits with 0.
+# Under a window manager (openbox, started for this test alone, with one display for both
+# runs). A stored place that X11 cannot reach starts the window at its first-run place and a
+# stored width larger than the screen is cut to it, while the file keeps both; アイコン化
+# minimises Navrik (its WM_STATE turns Iconic) and `wmctrl -a Navrik` brings it back where it
+# was, in window mode and in icon mode, on top of other windows again where it was before.
+# Then, at a first run, the settings dialog's frame opens in the middle of the screen, and
+# closing the main window from the window manager while the dialog is open saves the main
+# window's share, ends the dialog without saving its own, and exits with 0.
 source "$(dirname "$0")/harness.sh"
+for tool in openbox wmctrl xprop xwininfo; do
+    command -v "$tool" >/dev/null || skip "$tool missing"
+done
 
-command -v openbox >/dev/null && command -v wmctrl >/dev/null || skip "openbox or wmctrl missing"
-OPENBOX_PID=
-stop_openbox() { if [[ -n $OPENBOX_PID ]]; then kill "$OPENBOX_PID"; wait "$OPENBOX_PID"; fi 2>/dev/null; }
-trap 'stop_openbox || true; cleanup' EXIT
+WM_PID=
+trap '[[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null; cleanup' EXIT
 
-dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
+wm_state() { xprop -id "$WID" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
+state_is() { [[ $(wm_state) == "$1" ]]; }
+on_top() { WID=$(main_window) && xprop -id "$WID" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+
+# A right click at X Y opens the menu; Up from no selection reaches its last item, 終了,
+# a second Up the 追加オプション submenu, and a third アイコン化.
+choose_from_menu() {
+    local x=$1 y=$2; shift 2
+    xdotool mousemove "$x" "$y" click 3
+    wait_until 10 menu_open || fail "no popup menu at $x,$y"
+    xdotool key "$@" Return
+}
+
+# Minimises through アイコン化, then activates the window as a taskbar does.
+minimise_and_restore() {
+    local before
+    before=$(geometry)
+    choose_from_menu "$@" Up Up Up
+    wait_until 10 state_is Iconic || fail "WM_STATE is $(wm_state) after アイコン化"
+    screenshot "iconic-$1"
+    wmctrl -a Navrik
+    wait_until 10 state_is Normal || fail "WM_STATE is $(wm_state) after wmctrl -a"
+    wait_until 10 geometry_is $before || fail "back at $(geometry), not $before"
+}
 
 # frame_centred WINDOW: its frame (the client area and the extents openbox reports) stands in
 # the middle of the 1024 by 768 screen, within a pixel.
@@ -26,9 +55,35 @@ frame_centred() {
 
 start_display
 openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-OPENBOX_PID=$!
+WM_PID=$!
 wait_until 20 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start: $(cat "$WORK/openbox.log")"
 
+mkdir -p "$WORK/config"
+printf '[Inyou]\r\nFormLeft=40000\r\nFormTop=-40000\r\nFormWidth=100000\r\nFormHeight=300\r\n' \
+    >"$WORK/config/tolvane.ini"
+start_navrik
+wait_until 10 geometry_is 201 110 1024 300 || fail "window at $(geometry), not 201 110 1024 300"
+screenshot window
+
+minimise_and_restore 421 125
+# 簡易エディタ不要, the second item: icon mode.
+choose_from_menu 421 125 Down Down
+wait_until 10 geometry_is 201 110 32 32 || fail "window at $(geometry) in icon mode"
+# 最上面に配置, the fourth item.
+choose_from_menu 215 125 Down Down Down Down
+wait_until 10 on_top || fail "not on top after 最上面に配置"
+minimise_and_restore 215 125
+on_top || fail "not on top after it was restored"
+
+# 終了 saves; the place the window was never moved from stays as the file held it.
+choose_from_menu 215 125 Up
+wait_exit 15
+[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
+grep -q $'FormLeft=40000\r' "$WORK/config/tolvane.ini" && grep -q $'FormTop=-40000\r' "$WORK/config/tolvane.ini" \
+    || fail "stored place not kept: $(tr -d '\r' <"$WORK/config/tolvane.ini")"
+
+# A first run on the same display: ConfigBtn opens the dialog.
+rm "$WORK/config/tolvane.ini"
 start_navrik
 xdotool mousemove --window "$WID" $((247 + 25)) $((7 + 10)) click 1
 wait_until 10 dialog_window >/dev/null || fail "the settings dialog did not open"
@@ -40,6 +95,6 @@ screenshot dialog
 wmctrl -i -c "$WID"
 wait_exit 15
 [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
-grep -q $'FormLeft=' "$WORK/config/tolvane.ini" || fail "the main window did not save"
+grep -q $'FormLeft=201\r' "$WORK/config/tolvane.ini" || fail "the main window did not save"
 ! grep -q 'AutoLines=' "$WORK/config/tolvane.ini" || fail "the dialog saved its share"
 echo PASS

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace navrik;
@@ -14,16 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::pair<std::string, std::string>> expected;
     std::string content;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            expected.emplace_back(content, "\r\n");
-            content.clear();
-            ++i;
-        } else if (text[i] == '\r' || text[i] == '\n') {
-            expected.emplace_back(content, std::string(1, text[i]));
-            content.clear();
-        } else {
+        if (text[i] != '\r' && text[i] != '\n') {
             content += text[i];
+            continue;
         }
+        const std::size_t n = text.substr(i, 2) == "\r\n" ? 2 : 1;
+        expected.emplace_back(std::exchange(content, {}), std::string(text.substr(i, n)));
+        i += n - 1;
     }
     if (!content.empty())
         expected.emplace_back(content, "");

@@ -31,19 +31,13 @@ std::string contents(const fs::path& path)
 // UTF-16 code unit (an odd last byte stays a unit of its own).
 std::u16string units(const std::string& file)
 {
-    const bool little = file.starts_with("\xFF\xFE");
     const bool big = file.starts_with("\xFE\xFF");
+    const bool wide = big || file.starts_with("\xFF\xFE");
     std::u16string out;
-    for (std::size_t i = 0; i < file.size();) {
+    for (std::size_t i = 0; i < file.size(); i += wide ? 2 : 1) {
         const auto first = static_cast<unsigned char>(file[i]);
-        if ((!little && !big) || i + 1 == file.size()) {
-            out.push_back(first);
-            ++i;
-            continue;
-        }
-        const auto second = static_cast<unsigned char>(file[i + 1]);
-        out.push_back(char16_t(big ? first << 8 | second : second << 8 | first));
-        i += 2;
+        const auto second = i + 1 < file.size() ? static_cast<unsigned char>(file[i + 1]) : -1;
+        out.push_back(!wide || second < 0 ? char16_t(first) : char16_t(big ? first << 8 | second : second << 8 | first));
     }
     return out;
 }

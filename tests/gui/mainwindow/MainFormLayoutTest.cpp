@@ -17,6 +17,7 @@
 #include <QTextBlock>
 #include <QtTest>
 
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -123,34 +124,26 @@ private slots:
         QCOMPARE(xOfX, QList<int>({xOfX[1], xOfX[1], xOfX[1], xOfX[4], xOfX[4]}));
     }
 
-    // The quote mark stays readable: black on a light field, else the palette's text colour.
-    void quoteMarkReadableOnAnyPalette_data()
-    {
-        QTest::addColumn<QColor>("base");
-        QTest::addColumn<QColor>("text");
-        QTest::addColumn<QColor>("expected");
-        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::darkBlue) << QColor(Qt::black);
-        QTest::newRow("mid grey") << QColor(160, 160, 160) << QColor(Qt::white) << QColor(Qt::black);
-        QTest::newRow("dark blue") << QColor(0, 0, 160) << QColor(Qt::yellow) << QColor(Qt::yellow);
-    }
-
+    // The quote mark stays readable: black on a light (or mid grey) field, else the palette's
+    // text colour.
     void quoteMarkReadableOnAnyPalette()
     {
-        QFETCH(QColor, base);
-        QFETCH(QColor, text);
-        QFETCH(QColor, expected);
-        navrik::destroyWindows();
-        const QPalette original = QApplication::palette();
-        QPalette palette = original;
-        palette.setColor(QPalette::Base, base);
-        palette.setColor(QPalette::Text, text);
-        QApplication::setPalette(palette);
-        navrik::createWindows(*qApp);
-        QApplication::setPalette(original);
-        MainForm->FlagEdit->setText(QStringLiteral("■■■"));
-        const QImage field = MainForm->FlagEdit->grab().toImage();
-        QCOMPARE(field.pixelColor(field.width() - 4, field.height() / 2), base);
-        QCOMPARE(field.pixelColor(8, field.height() / 2), expected); // inside the first square
+        for (const auto& [base, text, expected] : {std::tuple{QColor(Qt::white), QColor(Qt::darkBlue), QColor(Qt::black)},
+                                                   {QColor(160, 160, 160), QColor(Qt::white), QColor(Qt::black)},
+                                                   {QColor(0, 0, 160), QColor(Qt::yellow), QColor(Qt::yellow)}}) {
+            navrik::destroyWindows();
+            const QPalette original = QApplication::palette();
+            QPalette palette = original;
+            palette.setColor(QPalette::Base, base);
+            palette.setColor(QPalette::Text, text);
+            QApplication::setPalette(palette);
+            navrik::createWindows(*qApp);
+            QApplication::setPalette(original);
+            MainForm->FlagEdit->setText(QStringLiteral("■■■"));
+            const QImage field = MainForm->FlagEdit->grab().toImage();
+            QCOMPARE(field.pixelColor(field.width() - 4, field.height() / 2), base);
+            QCOMPARE(field.pixelColor(8, field.height() / 2), expected); // inside the first square
+        }
     }
 
     // A stored place that leaves some part of the window on a screen is kept; one wholly off

@@ -127,8 +127,7 @@ private slots:
         QTest::qWait(300);
         moveBy(QPoint(2, 2)); // moving about on the icon does not restart the period
         QVERIFY(MainForm->PopupTimer->remainingTime() < 700);
-        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000);
-        QCOMPARE(MainForm->MainPopup->pos(), QCursor::pos());
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000); // at the pointer: test_icon_quote.sh
     }
 
     // A left press on a drag surface moves the window by the pointer's travel until the release.

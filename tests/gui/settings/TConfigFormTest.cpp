@@ -75,10 +75,7 @@ private slots:
         f->FormX->setValue(600);
         MainForm->resize(400, 400);
         const auto step = [](navrik::SpinButton* b, bool up) {
-            if (up)
-                emit b->upClicked();
-            else
-                emit b->downClicked();
+            up ? emit b->upClicked() : emit b->downClicked();
             return MainForm->size();
         };
         QCOMPARE(step(f->SpinUDX, true), QSize(600, 200)); // at its end the size is applied again
