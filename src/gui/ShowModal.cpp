@@ -69,6 +69,15 @@ public:
     }
 
 private:
+    // The X window that stands for the widget now. Not QWidget::internalWinId(): that keeps the
+    // first window's id after a change of flags (最上面に配置) has made the widget a new one, so
+    // requests for the new window would go unanswered. Widgets without a window yet have none.
+    static xcb_window_t nativeWindow(const QWidget* widget)
+    {
+        const QWindow* window = widget->windowHandle();
+        return window && window->handle() ? xcb_window_t(window->winId()) : xcb_window_t(XCB_WINDOW_NONE);
+    }
+
     xcb_atom_t atom(const char* name) const
     {
         const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(m_connection, 1, uint16_t(qstrlen(name)), name);
@@ -80,7 +89,7 @@ private:
 
     void dialogWindowDestroyed(xcb_window_t window)
     {
-        if (m_destroyed || window != m_dialog->internalWinId())
+        if (m_destroyed || window != nativeWindow(m_dialog))
             return;
         m_destroyed = true;
         QPointer<QDialog> dialog = m_dialog;
@@ -101,7 +110,7 @@ private:
         if (QApplication::activeModalWidget() != m_dialog)
             return; // a box the dialog shows passes it on
         for (QWidget* target : QApplication::topLevelWidgets()) {
-            if (target->internalWinId() != window || target == m_dialog || m_dialog->isAncestorOf(target)
+            if (nativeWindow(target) != window || target == m_dialog || m_dialog->isAncestorOf(target)
                 || target->windowModality() != Qt::NonModal || !target->isVisible())
                 continue;
             QPointer<QWidget> blocked = target;

@@ -4,9 +4,10 @@
 # stored width larger than the screen is cut to it, while the file keeps both; アイコン化
 # minimises Navrik (its WM_STATE turns Iconic) and `wmctrl -a Navrik` brings it back where it
 # was, in window mode and in icon mode, on top of other windows again where it was before.
-# Then, at a first run, the settings dialog's frame opens in the middle of the screen, and
-# closing the main window from the window manager while the dialog is open saves the main
-# window's share, ends the dialog without saving its own, and exits with 0.
+# Then, at a first run, after 最上面に配置 has made the main window anew, the settings dialog's
+# frame opens in the middle of the screen above the main window, and closing the main window
+# from the window manager while the dialog is open saves the main window's share, ends the
+# dialog without saving its own, and exits with 0.
 source "$(dirname "$0")/harness.sh"
 for tool in openbox wmctrl xprop xwininfo; do
     command -v "$tool" >/dev/null || skip "$tool missing"
@@ -82,14 +83,19 @@ wait_exit 15
 grep -q $'FormLeft=40000\r' "$WORK/config/tolvane.ini" && grep -q $'FormTop=-40000\r' "$WORK/config/tolvane.ini" \
     || fail "stored place not kept: $(tr -d '\r' <"$WORK/config/tolvane.ini")"
 
-# A first run on the same display: ConfigBtn opens the dialog.
+# A first run on the same display: 最上面に配置 makes the main window again, then ConfigBtn
+# opens the dialog, which stays above it.
 rm "$WORK/config/tolvane.ini"
 start_navrik
+choose_from_menu 421 125 Down Down Down Down
+wait_until 10 on_top || fail "not on top after 最上面に配置"
 xdotool mousemove --window "$WID" $((247 + 25)) $((7 + 10)) click 1
 wait_until 10 dialog_window >/dev/null || fail "the settings dialog did not open"
 DIALOG=$(dialog_window)
 wait_until 5 frame_centred "$DIALOG" || fail "the dialog's frame at $FRAME (x y width height) is not centred"
 screenshot dialog
+STACKING=$(xprop -root _NET_CLIENT_LIST_STACKING)
+[[ ${STACKING##*, } == $(printf '0x%x' "$DIALOG") ]] || fail "the dialog is not above the main window: $STACKING"
 
 # Closing the main window as a taskbar would, while the dialog blocks it.
 wmctrl -i -c "$WID"
