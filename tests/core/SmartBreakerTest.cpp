@@ -119,9 +119,6 @@ TEST(SmartBreaker, workedExamples)
         EXPECT_EQ(quotedLines(c.line, c.perLine, true), c.expected) << c.line;
     // Each piece takes its line's break; those of a last line without one, the break before it.
     EXPECT_EQ(quoteText("> one two\r\nthree four", "> ", 8, true), "> > one \r\n> > two\r\n> three \r\n> four");
-    // Clusters hold in the default way too.
-    EXPECT_EQ(quotedLines(nfd + nfd + nfd, 12, false), (std::vector<std::string>{"> " + nfd + nfd, "> " + nfd}));
-    EXPECT_EQ(quotedLines("🇯🇵🇯🇵🇯🇵", 12, false), (std::vector<std::string>{"> 🇯🇵🇯🇵", "> 🇯🇵"}));
 }
 
 // Every rule on every output line of generated mail, both ways: the rejoin gives the line back,
