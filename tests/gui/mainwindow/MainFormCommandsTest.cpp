@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -78,8 +79,9 @@ private slots:
     }
 
     // With auto paste on the quote command first replaces the buffer with the clipboard's text,
-    // leaving nothing to undo; line adjustment off breaks no line. A clipboard without text leaves
-    // the buffer and the clipboard as they were, and so does the paste button.
+    // leaving nothing to undo; line adjustment off breaks no line. A clipboard without text (only
+    // an image, or an empty text) leaves the buffer and the clipboard as they were, and so does
+    // the paste button.
     void autoPasteReplacesTheBuffer()
     {
         ConfigForm->AutoPaste->setChecked(true);
@@ -89,8 +91,12 @@ private slots:
         const QString quoted = "> " + line + "\n> \n> " + line + "\n";
         QCOMPARE(bufferText(), quoted);
         QVERIFY(!MainForm->MailBuff->document()->isUndoAvailable());
-        QGuiApplication::clipboard()->clear();
+        auto* image = new QMimeData;
+        image->setData("image/png", QByteArray("\x89PNG\r\n", 6));
+        QGuiApplication::clipboard()->setMimeData(image);
         MainForm->IconImgDblClick();
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        QGuiApplication::clipboard()->setText("");
         MainForm->PasteBtnClick();
         QCOMPARE(bufferText(), quoted);
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
