@@ -122,20 +122,14 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
 }
 
 // Files are read in order as one text, as cat would join them: a file that ends inside a line
-// (or between the CR and LF of a break) goes on into the next.
+// (or between the CR and LF of a break) goes on into the next. One that cannot be read is
+// reported on its own line and the others are still quoted.
 TEST(QuoteFilter, readsFilesInOrderAsOneText)
 {
     const Files files = {{"a", "one\r\ntwo"}, {"b", "\r"}, {"-n", "\nfour\r"}};
-    const FilterRun run = runFilter("-W a - b -- -n", "three\n", {}, files);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "> one\r\n> twothree\n> \r\n> four\r");
-}
-
-TEST(QuoteFilter, reportsAnUnreadableFileAndQuotesTheOthers)
-{
-    const FilterRun run = runFilter("--width=6 a missing b", "", {}, {{"a", "abcdef\n"}, {"b", "gh"}});
+    const FilterRun run = runFilter("-W a - missing b -- -n", "three\n", {}, files);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "> abcd\n> ef\n> gh");
+    EXPECT_EQ(run.out, "> one\r\n> twothree\n> \r\n> four\r");
     EXPECT_EQ(run.err, "navrik-quote: missing: No such file or directory\n");
 }
 
