@@ -116,7 +116,6 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on).out, cut);
     EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, whole);
     EXPECT_EQ(runFilter("-S", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, cut);
-    EXPECT_EQ(runFilter("-w 20 --smart", words).out, whole);
     // A mark that is UTF-8 and not code page 932, as an editor saves it, is read as UTF-8.
     EXPECT_EQ(runFilter("-W", line, "[Inyou]\r\nString=\"\xEF\xBC\x9E \"\r\n").out, "＞ " + line);
 }
