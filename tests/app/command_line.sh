@@ -33,6 +33,7 @@ check() {
 check 0 -1 0 --help
 grep -q '^Usage: navrik' "$work/out" || fail "--help shows no usage line"
 grep -q -- '--version' "$work/out" || fail "--help does not list --version"
+grep -q -- '--paste-and-quote' "$work/out" || fail "--help does not list the commands"
 grep -q -- '-platform' "$work/out" && fail "--help lists Qt's own options"
 check 0 1 0 --version
 [ "$(cat "$work/out")" = "navrik $version" ] || fail "--version printed '$(cat "$work/out")'"

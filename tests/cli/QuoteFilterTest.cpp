@@ -116,26 +116,19 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on).out, cut);
     EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, whole);
     EXPECT_EQ(runFilter("-S", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, cut);
-    EXPECT_EQ(runFilter("-w 20 --smart", words).out, whole);
     // A mark that is UTF-8 and not code page 932, as an editor saves it, is read as UTF-8.
     EXPECT_EQ(runFilter("-W", line, "[Inyou]\r\nString=\"\xEF\xBC\x9E \"\r\n").out, "＞ " + line);
 }
 
 // Files are read in order as one text, as cat would join them: a file that ends inside a line
-// (or between the CR and LF of a break) goes on into the next.
+// (or between the CR and LF of a break) goes on into the next. One that cannot be read is
+// reported on its own line and the others are still quoted.
 TEST(QuoteFilter, readsFilesInOrderAsOneText)
 {
     const Files files = {{"a", "one\r\ntwo"}, {"b", "\r"}, {"-n", "\nfour\r"}};
-    const FilterRun run = runFilter("-W a - b -- -n", "three\n", {}, files);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "> one\r\n> twothree\n> \r\n> four\r");
-}
-
-TEST(QuoteFilter, reportsAnUnreadableFileAndQuotesTheOthers)
-{
-    const FilterRun run = runFilter("--width=6 a missing b", "", {}, {{"a", "abcdef\n"}, {"b", "gh"}});
+    const FilterRun run = runFilter("-W a - missing b -- -n", "three\n", {}, files);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "> abcd\n> ef\n> gh");
+    EXPECT_EQ(run.out, "> one\r\n> twothree\n> \r\n> four\r");
     EXPECT_EQ(run.err, "navrik-quote: missing: No such file or directory\n");
 }
 

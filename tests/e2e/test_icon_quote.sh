@@ -29,13 +29,7 @@ wait_until 10 menu_open || fail "the menu did not open over the resting pointer"
 screenshot hover-menu
 xdotool mousemove 255 $((125 + K1_Y)) click 1
 
-
-quoted() {
-    local text
-    text=$(clipboard) || return 1
-    grep -qx '> first line' <<<"$text" && grep -qx '> second line' <<<"$text" \
-        && ! grep -v '^> ' <<<"$text" | grep -q .
-}
+quoted() { [[ $(clipboard) == $'> first line\n> second line' ]]; }
 wait_until 15 quoted || fail "clipboard holds: $(clipboard)"
 screenshot quoted
 echo PASS

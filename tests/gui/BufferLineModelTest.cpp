@@ -5,7 +5,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -85,21 +84,6 @@ private slots:
         // The paste is one edit, however many pieces it went in as: one undo takes it all back.
         m_edit.undo();
         QVERIFY(m_edit.document()->isEmpty());
-    }
-
-    // A clipboard that offers no text (only an image, or an empty text) leaves the buffer as it
-    // was.
-    void clipboardWithoutText()
-    {
-        m_edit.setPlainText("left over");
-        auto* image = new QMimeData;
-        image->setData("image/png", QByteArray("\x89PNG\r\n", 6));
-        QGuiApplication::clipboard()->setMimeData(image);
-        pasteCommand(m_buffer);
-        QCOMPARE(m_edit.toPlainText(), "left over");
-        QGuiApplication::clipboard()->setText("");
-        pasteCommand(m_buffer);
-        QCOMPARE(m_edit.toPlainText(), "left over");
     }
 
     // A line longer than the buffer shows is refused with an error, pasted or quoted, and the

@@ -2,43 +2,23 @@
 
 #include "core/TextWidth.h"
 
-#include <vector>
-
 namespace navrik {
 
 std::string quoteLineByLine(std::string_view text, std::string_view mark, std::int64_t budget)
 {
-    struct Line {
-        std::string content;
-        std::string ending;
-    };
-    std::vector<Line> lines;
+    std::string out, previousEnding = "\n";
     for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t end = pos;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
-            ++end;
-        std::size_t next = end;
-        if (next < text.size())
-            next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
-        lines.push_back({std::string(text.substr(pos, end - pos)), std::string(text.substr(end, next - end))});
+        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+        const std::size_t next = end + (end == text.size() ? 0 : text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        std::string_view line = text.substr(pos, end - pos);
+        const std::string_view ending = text.substr(end, next - end);
+        const std::string_view pieceEnding = ending.empty() ? std::string_view(previousEnding) : ending;
+        for (std::size_t head; (head = splitLength(line, budget)) < line.size(); line.remove_prefix(head))
+            ((out += mark) += line.substr(0, head)) += pieceEnding;
+        ((out += mark) += line) += ending;
+        previousEnding = ending;
         pos = next;
     }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string line = lines[i].content;
-        const std::size_t head = splitLength(line, budget);
-        if (head < line.size()) {
-            std::string ending = lines[i].ending;
-            if (ending.empty())
-                ending = i > 0 ? lines[i - 1].ending : "\n";
-            lines[i].content = line.substr(head);
-            lines.insert(lines.begin() + std::ptrdiff_t(i), {std::string(mark) + line.substr(0, head), ending});
-        } else {
-            lines[i].content = std::string(mark) + line;
-        }
-    }
-    std::string out;
-    for (const Line& line : lines)
-        out += line.content + line.ending;
     return out;
 }
 

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -78,8 +79,9 @@ private slots:
     }
 
     // With auto paste on the quote command first replaces the buffer with the clipboard's text,
-    // leaving nothing to undo; line adjustment off breaks no line. A clipboard without text leaves
-    // the buffer and the clipboard as they were, and so does the paste button.
+    // leaving nothing to undo; line adjustment off breaks no line. A clipboard without text (only
+    // an image, or an empty text) leaves the buffer and the clipboard as they were, and so does
+    // the paste button.
     void autoPasteReplacesTheBuffer()
     {
         ConfigForm->AutoPaste->setChecked(true);
@@ -89,8 +91,12 @@ private slots:
         const QString quoted = "> " + line + "\n> \n> " + line + "\n";
         QCOMPARE(bufferText(), quoted);
         QVERIFY(!MainForm->MailBuff->document()->isUndoAvailable());
-        QGuiApplication::clipboard()->clear();
+        auto* image = new QMimeData;
+        image->setData("image/png", QByteArray("\x89PNG\r\n", 6));
+        QGuiApplication::clipboard()->setMimeData(image);
         MainForm->IconImgDblClick();
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        QGuiApplication::clipboard()->setText("");
         MainForm->PasteBtnClick();
         QCOMPARE(bufferText(), quoted);
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
@@ -111,8 +117,10 @@ private slots:
     }
 
     // Shift+Enter and Ctrl+Enter type the line break Enter types, so every line typed is a line
-    // the quote command marks.
-    void modifiedEnterBreaksTheLine()
+    // the quote command marks. Text pasted with the keys keeps the characters the document takes
+    // for breaks, inside their line; typing next to one types plain text; copying with the keys
+    // gives them back.
+    void breaksThroughTheKeys()
     {
         QPlainTextEdit* buffer = MainForm->MailBuff;
         buffer->clear();
@@ -122,38 +130,15 @@ private slots:
         QTest::keyClick(buffer, Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(buffer, "c");
         QTest::keyClick(buffer, Qt::Key_Enter, Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
-        QTest::keyClicks(buffer, "d");
-        MainForm->MakeBtnClick();
-        QCOMPARE(bufferText(), "> a\n> b\n> c\n> d");
-    }
-
-    // Text pasted with the keys keeps the characters the document takes for breaks, inside their
-    // line; typing next to one types plain text; copying with the keys gives them back.
-    void documentBreaksThroughTheKeys()
-    {
-        QPlainTextEdit* buffer = MainForm->MailBuff;
-        buffer->clear();
         QGuiApplication::clipboard()->setText("x\u2029y\ufdd0z\u2028");
         QTest::keyClick(buffer, Qt::Key_V, Qt::ControlModifier);
         QTest::keyClicks(buffer, "!");
-        QCOMPARE(buffer->document()->blockCount(), 1);
+        QCOMPARE(buffer->document()->blockCount(), 4);
         QTest::keyClick(buffer, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(buffer, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), "x\u2029y\ufdd0z\u2028!");
+        QCOMPARE(QGuiApplication::clipboard()->text(), "a\nb\nc\nx\u2029y\ufdd0z\u2028!");
         MainForm->MakeBtnClick();
-        QCOMPARE(QGuiApplication::clipboard()->text(), "> x\u2029y\ufdd0z\u2028!");
-    }
-
-    // With line adjustment on the budget is the dialog's value less the mark's columns (not its
-    // bytes): 18 here, filled exactly; a line breaks between characters.
-    void adjustedLinesBreakBetweenCharacters()
-    {
-        ConfigForm->AutoLines->setChecked(true);
-        ConfigForm->LineCount->setValue(20);
-        MainForm->FlagEdit->setText("＞");
-        QGuiApplication::clipboard()->setText("abあいうえおかきくｶ😀けこﾞ\r\nend\r\n");
-        MainForm->IconImgDblClick();
-        QCOMPARE(bufferText(), "＞abあいうえおかきく\n＞ｶ😀けこﾞ\n＞end\n");
+        QCOMPARE(bufferText(), "> a\n> b\n> c\n> x\u2029y\ufdd0z\u2028!");
     }
 
     // Quoting twice quotes the quoted text; the user's undo then does not bring back a text
@@ -176,20 +161,26 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), twice);
     }
 
-    // 禁則処理で改行, in the 追加オプション submenu, turns smart breaking on for
-    // the quote command and off again: 。 then no longer starts a line.
-    void smartBreaksFromTheOptionsMenu()
+    // With line adjustment on the budget is the dialog's value less the mark's columns (not its
+    // bytes): 18 here, filled exactly; a line breaks between characters. 禁則処理で改行, in the
+    // 追加オプション submenu, turns smart breaking on for the quote command and off again: 。 then
+    // no longer starts a line.
+    void adjustedLinesAndSmartBreaks()
     {
-        QVERIFY(!MainForm->SmartBreaks->isChecked());
         ConfigForm->AutoLines->setChecked(true);
         ConfigForm->LineCount->setValue(20);
+        MainForm->FlagEdit->setText("＞");
+        QGuiApplication::clipboard()->setText("abあいうえおかきくｶ😀けこﾞ\r\nend\r\n");
+        MainForm->IconImgDblClick();
+        QCOMPARE(bufferText(), "＞abあいうえおかきく\n＞ｶ😀けこﾞ\n＞end\n");
+        QVERIFY(!MainForm->SmartBreaks->isChecked());
         for (const bool smart : {true, false}) {
             MainForm->SmartBreaks->trigger();
             QCOMPARE(MainForm->SmartBreaks->isChecked(), smart);
             QGuiApplication::clipboard()->setText(QStringLiteral("「よろしくお願いします」と書きました。\n"));
             MainForm->IconImgDblClick();
-            QCOMPARE(bufferText(), smart ? QStringLiteral("> 「よろしくお願いし\n> ます」と書きまし\n> た。\n")
-                                         : QStringLiteral("> 「よろしくお願いし\n> ます」と書きました\n> 。\n"));
+            QCOMPARE(bufferText(), smart ? QStringLiteral("＞「よろしくお願いし\n＞ます」と書きまし\n＞た。\n")
+                                         : QStringLiteral("＞「よろしくお願いし\n＞ます」と書きました\n＞。\n"));
         }
     }
 };

@@ -1,0 +1,64 @@
+// The two readers of plain text, on the same bytes, against plain reference readings.
+// The spin fields' number reader: leading spaces, then a decimal number with at most one sign in
+// the 32-bit range, or "$" and hexadecimal digits that fit 32 bits taken as a bit pattern;
+// anything else reads as MinValue. The line splitter: CR LF, a lone LF and a lone CR each end a
+// line, the empty text after a final break is no line, and the complete-lines length stops
+// before a CR at the very end, which may still become a CR LF.
+#include "core/LineBreak.h"
+#include "core/SpinValue.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <string_view>
+
+using namespace navrik;
+
+namespace {
+
+std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
+{
+    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+    const bool hex = text.starts_with('$'), plus = text.starts_with('+');
+    if (hex || plus)
+        text.remove_prefix(1);
+    if (text.empty() || (plus && !std::isdigit(static_cast<unsigned char>(text[0]))))
+        return minValue;
+    std::uint32_t pattern = 0;
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = hex ? std::from_chars(text.data(), end, pattern, 16) : std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end)
+        return minValue;
+    return hex ? std::int32_t(pattern) : value;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const SpinValue rules{-7, 99, 1};
+    if (rules.read(text) != referenceNumber(text, rules.MinValue))
+        std::abort();
+
+    // The lines join back to the text, none holds a break, and each ends in CR LF, LF, or a CR
+    // not before LF; only a last line ends in nothing, and it is not empty.
+    LineSplitter lines(text);
+    std::size_t at = 0;
+    for (TextLine line; lines.next(line);) {
+        if (text.substr(at, line.content.size()) != line.content || line.content.find_first_of("\r\n") != line.content.npos)
+            std::abort();
+        at += line.content.size();
+        const std::string_view ending = text.substr(at, text.substr(at, 2) == "\r\n" ? 2 : 1);
+        if (line.ending != ending || ending.find_first_not_of("\r\n") != ending.npos || (ending.empty() && line.content.empty()))
+            std::abort();
+        at += ending.size();
+    }
+    if (at != text.size())
+        std::abort();
+    const std::string_view head = text.ends_with('\r') ? text.substr(0, text.size() - 1) : text;
+    if (completeLinesLength(text) != head.find_last_of("\r\n") + 1) // npos + 1: none, 0
+        std::abort();
+    return 0;
+}
