@@ -45,7 +45,8 @@ bool isLoner(std::uint32_t gcb)
 }
 
 // The characters of the Basic Multilingual Plane that never join a neighbour, read once from
-// ICU's grapheme data, so the test at every cut of a long line is a bit lookup.
+// ICU's grapheme data, so the test at every cut of a long line is a bit lookup. Read at the
+// first lookup rather than at load: a start-up shows its window before anything is quoted.
 struct BmpLoners {
     BmpLoners()
     {
@@ -70,12 +71,19 @@ struct BmpLoners {
     bool read = false;
 };
 
-const BmpLoners loners;
+const BmpLoners& bmpLoners()
+{
+    static const BmpLoners loners;
+    return loners;
+}
 
 bool joinsNothing(char32_t c)
 {
-    if (c < 0x10000 && loners.read)
-        return loners.bits[c];
+    if (c < 0x10000) {
+        const BmpLoners& loners = bmpLoners();
+        if (loners.read)
+            return loners.bits[c];
+    }
     return isLoner(std::uint32_t(u_getIntPropertyValue(UChar32(c), UCHAR_GRAPHEME_CLUSTER_BREAK)));
 }
 
