@@ -12,11 +12,15 @@
 #include <QIcon>
 #include <QProcess>
 #include <QSessionManager>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace navrik {
@@ -71,6 +75,40 @@ protected:
 
 // The id of the desktop entry, the AppStream metadata and the themed icon.
 constexpr auto kDesktopId = "io.github.navrik.Navrik";
+
+// Runs work once the main window has been exposed and painted for the first time, so the work
+// does not hold back the window; or after a second if no expose comes (a window started
+// minimised is not exposed).
+class AfterFirstExpose : public QObject {
+public:
+    AfterFirstExpose(QWidget* window, std::function<void()> work)
+        : QObject(window), m_window(window), m_work(std::move(work))
+    {
+        qApp->installEventFilter(this);
+        QTimer::singleShot(1000, this, &AfterFirstExpose::run);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && watched == m_window->windowHandle()
+            && m_window->windowHandle()->isExposed())
+            QTimer::singleShot(0, this, &AfterFirstExpose::run); // after the paint this expose brings
+        return false;
+    }
+
+private:
+    void run()
+    {
+        qApp->removeEventFilter(this);
+        if (m_work)
+            std::exchange(m_work, nullptr)();
+        deleteLater();
+    }
+
+    QWidget* m_window;
+    std::function<void()> m_work;
+};
 
 // Qt's messages while the application object is being made, held until it is known
 // whether the platform started.
@@ -189,9 +227,12 @@ void createWindows(QApplication& app)
     app.setApplicationName(QStringLiteral("Navrik"));
     app.setApplicationVersion(QStringLiteral(NAVRIK_VERSION));
     // Desktops match the windows to the installed menu entry through this id; the window
-    // icon is the installed themed icon, or the program's own where none is installed.
+    // icon is the installed themed icon, or the program's own where none is installed. Looking
+    // the themed one up reads the icon themes' indexes, a few milliseconds: the windows start
+    // with the program's own and take the themed one once the main window has been painted.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
-    app.setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), QIcon(QStringLiteral(":/navrik.xpm"))));
+    const QIcon ownIcon(QStringLiteral(":/navrik.xpm"));
+    app.setWindowIcon(ownIcon);
     app.setQuitOnLastWindowClosed(false);
 
     // The session manager asks for a save at every checkpoint and before a log-off that the user
@@ -210,6 +251,9 @@ void createWindows(QApplication& app)
     ConfigForm = new TConfigForm(s_settings);
     MainForm->setSettingsDialog(ConfigForm);
     guarded([] { ConfigForm->FormCreate(); });
+    new AfterFirstExpose(MainForm, [ownIcon] {
+        QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), ownIcon));
+    });
 }
 
 int runEventLoop(QApplication& app)
