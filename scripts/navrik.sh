@@ -17,11 +17,11 @@ packages=(
 )
 # Only the tests use these: the validators of the install tree, the Debian package tools, the
 # extended attribute and ACL tools of the settings file tests, and the window and session
-# managers and the terminal of the end-to-end tests.
+# managers, the terminal and the private session bus of the end-to-end tests.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     attr acl
-    openbox wmctrl x11-session-utils x11-xserver-utils xterm
+    openbox wmctrl x11-session-utils x11-xserver-utils xterm dbus-daemon dbus-bin
 )
 
 # install_missing PACKAGE...

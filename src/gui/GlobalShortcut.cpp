@@ -1,5 +1,7 @@
 #include "gui/GlobalShortcut.h"
 
+#include "gui/GlobalShortcutPortal.h"
+
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -34,6 +36,12 @@ private:
 
 std::unique_ptr<GlobalShortcut> GlobalShortcut::create()
 {
+    // Inside a Wayland session a key grab through XWayland sees only XWayland's windows; the
+    // desktop portal, where the desktop offers it, takes the key for the whole session.
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        if (std::unique_ptr<GlobalShortcut> portal = GlobalShortcutPortal::create())
+            return portal;
+    }
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb")) {
         if (std::unique_ptr<GlobalShortcut> x11 = createX11GlobalShortcut())

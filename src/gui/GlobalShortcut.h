@@ -8,8 +8,8 @@
 namespace navrik {
 
 // One key combination that reaches Navrik whichever window has the focus. The desktop's own means
-// sit behind this interface (on X11 a key grab on the root window); where the platform offers
-// none, setting a key does nothing and says so.
+// sit behind this interface (inside a Wayland session the desktop portal, on X11 a key grab on
+// the root window); where the platform offers none, setting a key does nothing and says so.
 class GlobalShortcut : public QObject {
     Q_OBJECT
 
@@ -23,7 +23,8 @@ public:
 
     // Takes the combination in place of the one held before; an empty sequence only lets go.
     // Returns false when it can't be taken (another program holds it, or the platform has no
-    // way), after one line on standard error.
+    // way), after one line on standard error. Where the desktop answers later (the portal), a
+    // refusal is told the same way when it comes.
     virtual bool setKey(const QKeySequence& key) = 0;
 
 signals:

@@ -1,0 +1,70 @@
+// A stand-in for the desktop portal's global shortcuts on a private session bus: it opens
+// sessions, binds the first session's shortcuts and turns later ones down (as a user might), and
+// emits Activated for the bound shortcut when its Press is called.
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+
+#include <cstdio>
+
+static const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+
+class FakePortal : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
+    {
+        const QString member = call.member();
+        const QVariantList args = call.arguments();
+        const QString prefix = u'/' + call.service().mid(1).replace(u'.', u'_') + u'/';
+        const auto option = [&](const char* name) {
+            return qdbus_cast<QVariantMap>(args.last()).value(name).toString();
+        };
+        QVariantMap results;
+        uint response = 0;
+        if (member == QLatin1String("Get"))
+            return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(1u))));
+        if (member == QLatin1String("Press")) {
+            bus.send(QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+                                                QStringLiteral("Activated"))
+                     << QVariant::fromValue(QDBusObjectPath(m_bound)) << QStringLiteral("paste-and-quote")
+                     << qulonglong(0) << QVariantMap());
+            return bus.send(call.createReply());
+        }
+        if (member == QLatin1String("CreateSession")) {
+            results[QStringLiteral("session_handle")] = kPath + "/session" + prefix + option("session_handle_token");
+        } else if (member == QLatin1String("BindShortcuts")) {
+            response = m_bound.isEmpty() ? 0 : 1;
+            if (response == 0)
+                m_bound = args.at(0).value<QDBusObjectPath>().path();
+        } else {
+            return false;
+        }
+        const QString request = kPath + "/request" + prefix + option("handle_token");
+        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        return bus.send(QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
+                                                   QStringLiteral("Response"))
+                        << response << results);
+    }
+
+private:
+    QString m_bound; // the session whose shortcut was bound
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    FakePortal portal;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerVirtualObject(kPath, &portal, QDBusConnection::SubPath)
+        || !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    return app.exec();
+}
