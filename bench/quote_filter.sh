@@ -32,10 +32,15 @@ unit = ('あいう' * 3 + 'abc def ').encode()
 sys.stdout.buffer.write((unit * (n // len(unit) + 1))[:n - 1] + b'\n')" > "line-${size}MB.txt"
 done
 
+# The head of a table that bench/paired.py fills.
+paired_header() {
+    echo "| Command | Wall time | Ratio to cat | Processor time | Ratio to cat |"
+    echo "|---|---|---|---|---|"
+}
+
 echo "## Time against cat, 100 MB, $runs paired runs (medians; ratios: medians of the per-run ratios)"
 echo
-echo "| Command | Wall time | Ratio to cat | Processor time | Ratio to cat |"
-echo "|---|---|---|---|---|"
+paired_header
 python3 "$bench/paired.py" "$runs" \
     'cat > /dev/null' "cat mail-100MB.txt > /dev/null" \
     '-w 70 > /dev/null' "'$quote' -w 70 < mail-100MB.txt > /dev/null" \
@@ -52,8 +57,7 @@ python3 "$bench/paired.py" "$runs" \
 echo
 echo "## Smart breaking beside the default way, 100 MB, $runs paired runs"
 echo
-echo "| Command | Wall time | Ratio to cat | Processor time | Ratio to cat |"
-echo "|---|---|---|---|---|"
+paired_header
 python3 "$bench/paired.py" "$runs" \
     'cat > /dev/null' "cat mail-100MB.txt > /dev/null" \
     '-w 70 > /dev/null' "'$quote' -w 70 < mail-100MB.txt > /dev/null" \
@@ -62,8 +66,7 @@ echo
 if [ -n "${OLD:-}" ]; then
     echo "## This build and $OLD against cat, 100 MB, $runs paired runs"
     echo
-    echo "| Command | Wall time | Ratio to cat | Processor time | Ratio to cat |"
-    echo "|---|---|---|---|---|"
+    paired_header
     python3 "$bench/paired.py" "$runs" \
         'cat > /dev/null' "cat mail-100MB.txt > /dev/null" \
         'before: -w 70' "'$OLD' -w 70 < mail-100MB.txt > /dev/null" \
