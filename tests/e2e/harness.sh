@@ -12,12 +12,16 @@ XVFB_PID=
 NAVRIK_PID=
 # What the program is started through (env, nohup), in front of its path.
 NAVRIK_LAUNCH=()
+# Commands run on exit before the program and the display end (helpers a test started).
+AT_EXIT=()
 mkdir -p "$ARTIFACTS"
 # Never the desktop's own session manager: a test that wants one starts its own.
 unset SESSION_MANAGER
 
 cleanup() {
     set +e # keep the test's own exit code; a killed child's status is no failure here
+    local step
+    for step in "${AT_EXIT[@]}"; do eval "$step"; done 2>/dev/null
     if [[ -n $NAVRIK_PID ]]; then kill "$NAVRIK_PID"; wait "$NAVRIK_PID"; fi 2>/dev/null
     local log
     for log in navrik xvfb; do
@@ -31,6 +35,24 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*" >&2; exit 77; }
+at_exit() { AT_EXIT+=("$1"); }
+need() {
+    local tool
+    for tool; do command -v "$tool" >/dev/null || skip "$tool missing"; done
+}
+
+# own_session: a runtime folder (for the one-instance lock and socket) and settings folder of
+# the test's own, for this script and every Navrik it starts itself.
+own_session() {
+    export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb
+    mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
+}
+
+# icon_mode_settings: a settings file that starts Navrik in icon mode (簡易エディタ不要).
+icon_mode_settings() {
+    mkdir -p "$WORK/config"
+    printf '[Inyou]\r\nAutoPaste=1\r\n' >"$WORK/config/tolvane.ini"
+}
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds.
 wait_until() {
@@ -70,9 +92,22 @@ start_navrik() {
     WID=$(main_window) || fail "no window named Navrik: $(cat "$WORK/navrik.log")"
 }
 
+# second_navrik_says PATTERN: a second Navrik, kept apart by a runtime folder of its own, says
+# one line matching PATTERN on its error output and runs on.
+second_navrik_says() {
+    mkdir -p -m 0700 "$WORK/run2"
+    XDG_RUNTIME_DIR=$WORK/run2 "$NAVRIK" 2>"$WORK/second.err" &
+    local second=$!
+    at_exit "kill $second"
+    wait_until 10 grep -q "$1" "$WORK/second.err" || fail "the second Navrik said: $(cat "$WORK/second.err")"
+    kill -0 "$second" || fail "the second Navrik ended"
+    [[ $(wc -l <"$WORK/second.err") == 1 ]] || fail "more than one line: $(cat "$WORK/second.err")"
+}
+
 window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
 main_window() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | head -1 | grep .; }
+no_main_window() { ! main_window >/dev/null; }
 dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
 
 # geometry [WINDOW]: prints "X Y WIDTH HEIGHT" of the window, by default the main window.
@@ -91,6 +126,15 @@ screenshot() {
 
 set_clipboard() { printf '%s' "$1" | xclip -selection clipboard -i; }
 clipboard() { xclip -selection clipboard -o 2>/dev/null; }
+clipboard_is() { [[ $(clipboard) == "$1" ]]; }
+QUOTED=$'> first line\n> second line'
+
+# open_settings: clicks ConfigBtn of the main window standing at its first-run place.
+open_settings() {
+    xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
+    wait_until 10 dialog_window >/dev/null || fail "the settings dialog did not open"
+    DIALOG=$(dialog_window)
+}
 
 # wait_exit SECONDS: waits for the program to end and sets EXIT_CODE.
 wait_exit() {

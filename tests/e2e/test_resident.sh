@@ -1,0 +1,101 @@
+#!/bin/bash
+# A resident Navrik, all on one display: the commands --paste-and-quote, --show and --quit sent
+# to it or starting it; one Navrik per user and display (a second start opens no window, a lock
+# and socket left by kill -9 do not stop the next start, another user's command is refused);
+# and the global shortcut pressed while another program (xterm) has the focus.
+source "$(dirname "$0")/harness.sh"
+need xclip
+own_session
+windows() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | wc -l; }
+
+start_display
+# With no Navrik running, the command starts one that keeps the quoted text on the clipboard.
+"$NAVRIK" --quit || fail "--quit with nothing running"
+set_clipboard $'first line\nsecond line'
+"$NAVRIK" --paste-and-quote || fail "--paste-and-quote starting Navrik exited $?"
+clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+wait_until 10 main_window >/dev/null || fail "the started Navrik has no window"
+"$NAVRIK" --quit || fail "--quit exited $?"
+wait_until 10 no_main_window || fail "still running after --quit"
+
+start_navrik
+"$NAVRIK" || fail "second start exited $?"
+sleep 0.5
+[[ $(windows) == 1 ]] || fail "$(windows) windows after a second start"
+
+# A running Navrik that does not answer: one line and status 1 after 5 seconds.
+kill -STOP "$NAVRIK_PID"
+status=0
+"$NAVRIK" --show 2>"$WORK/stopped.err" || status=$?
+kill -CONT "$NAVRIK_PID"
+[[ $status == 1 && $(wc -l <"$WORK/stopped.err") == 1 ]] || fail "status $status, $(cat "$WORK/stopped.err")"
+grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" || fail "$(cat "$WORK/stopped.err")"
+
+kill -9 "$NAVRIK_PID"; wait "$NAVRIK_PID" 2>/dev/null || true; NAVRIK_PID=
+ls "$XDG_RUNTIME_DIR"/navrik-*.lock "$XDG_RUNTIME_DIR"/navrik-*.socket >/dev/null || fail "nothing left behind to test"
+wait_until 10 no_main_window
+start_navrik
+"$NAVRIK" || fail "second start after kill -9 exited $?"
+[[ $(windows) == 1 ]] || fail "$(windows) windows after the restart"
+
+# Another user, even with the folder and the socket file opened up to everyone, is dropped by
+# the running Navrik's check of the caller's user id.
+if [[ $(id -u) == 0 ]] && command -v useradd >/dev/null; then
+    user=navrik-e2e-$$
+    useradd --no-create-home --shell /usr/sbin/nologin "$user" || fail "useradd failed"
+    at_exit "userdel $user"
+    chmod 0755 "$WORK" "$XDG_RUNTIME_DIR"
+    chmod 0777 "$XDG_RUNTIME_DIR"/navrik-*.socket
+    set_clipboard 'not for them'
+    status=0
+    runuser -u "$user" -- env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" HOME=/ "$NAVRIK" --paste-and-quote \
+        2>"$WORK/other.err" || status=$?
+    [[ $status == 1 ]] || fail "another user's command: status $status, $(cat "$WORK/other.err")"
+    grep -q refused "$WORK/other.err" || fail "another user's command: $(cat "$WORK/other.err")"
+    clipboard_is 'not for them' || fail "another user's command ran: $(clipboard)"
+else
+    echo "another user: not root, skipped"
+fi
+
+# The commands sent to the running Navrik.
+set_clipboard $'first line\nsecond line'
+"$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"
+clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+xdotool windowminimize --sync "$WID"
+"$NAVRIK" --show || fail "--show exited $?"
+wait_until 10 main_window >/dev/null || fail "--show left the window hidden"
+
+# --quit saves as the end of the session does: the main window's keys, and the open settings
+# dialog's as well.
+open_settings
+rm -f "$XDG_CONFIG_HOME/tolvane.ini"
+"$NAVRIK" --quit || fail "--quit exited $?"
+wait_exit 10
+[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
+for key in String FormLeft FormTop AutoPaste StayOnTop SmartBreaks HotKey AutoLines Charcters FormWidth FormHeight; do
+    grep -q "^$key=" "$XDG_CONFIG_HOME/tolvane.ini" || fail "no $key in: $(cat "$XDG_CONFIG_HOME/tolvane.ini")"
+done
+
+# The global shortcut, with Navrik in icon mode, quotes while xterm keeps the focus.
+need xterm
+icon_mode_settings
+start_navrik
+wait_until 10 geometry_is 201 110 32 32 || fail "not in icon mode: $(geometry)"
+xterm -geometry 60x10+300+300 -title other-program &
+at_exit "kill $!"
+wait_until 20 xdotool search --onlyvisible --name '^other-program$' >/dev/null || fail "no xterm"
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^other-program$' | head -1)"
+set_clipboard $'first line\nsecond line'
+xdotool key ctrl+alt+shift+q
+wait_until 5 clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+screenshot quoted
+[[ $(xdotool getwindowfocus getwindowname) == other-program ]] || fail "the focus moved"
+
+# Held down, the combination quotes once, not once per repeat of the key.
+xdotool keydown ctrl+alt+shift+q; sleep 1.5; xdotool keyup q shift alt ctrl
+sleep 0.5
+clipboard_is $'> > first line\n> > second line' || fail "after holding the keys: $(clipboard)"
+
+# A combination another program holds (here the first Navrik) gives one line and no failure.
+second_navrik_says 'held by another program'
+echo PASS
