@@ -13,6 +13,7 @@ function(add_unit_test name)
     if(T_WIDGETS)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
         target_link_libraries(${name} PRIVATE Qt6::Test)
+        target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
         set_tests_properties(${name} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/${name}.config"
             LABELS widget)

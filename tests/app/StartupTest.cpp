@@ -1,10 +1,6 @@
-#include "app/Forms.h"
-#include "app/Startup.h"
-#include "gui/mainwindow/TMainForm.h"
-#include "gui/settings/TConfigForm.h"
+#include "support/ProgramWindows.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -12,12 +8,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 
 #include <csignal>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace {
 
@@ -32,12 +25,6 @@ int runProgram(const std::function<void()>& step)
     QTimer::singleShot(10000, &watchdog, [&] { stuck = true; QCoreApplication::exit(); });
     const int code = navrik::runEventLoop(*qApp);
     return stuck ? -1 : code;
-}
-
-QByteArray settingsFile(const QTemporaryDir& config)
-{
-    std::ifstream in((config.path() + "/tolvane.ini").toStdString(), std::ios::binary);
-    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
 }
 
 void (*disposition(int signalNumber))(int)
@@ -59,7 +46,7 @@ private slots:
 
     // Only the main window shows, with the focus in the quote mark field; every way of
     // closing it ends the program with 0, also while the dialog is open (Alt+F4 typed into
-    // the field is test_window.sh's).
+    // the field is test_main_window.sh's).
     void closingEndsWithZero()
     {
         const std::pair<const char*, std::function<void()>> ways[] = {
@@ -127,7 +114,7 @@ private slots:
             });
             std::signal(ignored, SIG_DFL);
             QCOMPARE(code, 0);
-            const QByteArray saved = settingsFile(m_config);
+            const QByteArray saved = navrik::test::settingsText();
             QVERIFY2(saved.contains("AutoLines=1\r\n") && saved.contains("FormTop=110\r\n"), saved.constData());
         }
     }

@@ -1,14 +1,10 @@
 // The quote, paste and paste-and-quote commands as the main window runs them: its text buffer,
 // the settings dialog's options and the application's own clipboard.
-#include "app/Forms.h"
-#include "app/Startup.h"
 #include "gui/BufferLineModel.h"
-#include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
-#include "gui/settings/TConfigForm.h"
+#include "support/ProgramWindows.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
@@ -16,7 +12,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTimer>
-#include <QtTest>
 
 #include <memory>
 
@@ -46,12 +41,7 @@ class MainFormCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        navrik::createWindows(*qApp);
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-    }
+    void initTestCase() { QVERIFY(navrik::test::showWindows()); }
 
     void cleanupTestCase() { navrik::destroyWindows(); }
 

@@ -1,21 +1,12 @@
-#include "app/Forms.h"
-#include "app/Startup.h"
-#include "core/ConfigLocation.h"
-#include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
-#include "gui/settings/TConfigForm.h"
+#include "support/ProgramWindows.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QtTest>
 
 #include <tuple>
 #include <utility>
@@ -38,11 +29,6 @@ QList<QRect> layout()
     return rects;
 }
 
-QString settingsPath()
-{
-    return QString::fromStdString(navrik::settingsFilePath().string());
-}
-
 } // namespace
 
 class TestMainFormLayout : public QObject {
@@ -53,7 +39,7 @@ private slots:
     void cleanup()
     {
         navrik::destroyWindows();
-        QFile::remove(settingsPath());
+        std::filesystem::remove(navrik::settingsFilePath());
     }
 
     // The buffer's columns line up: a half-width character has one advance, a full-width one two.
@@ -169,21 +155,15 @@ private slots:
         QFETCH(QRect, stored);
         QFETCH(QRect, shown);
         navrik::destroyWindows();
-        QFile file(settingsPath());
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[Inyou]\r\nFormLeft=%1\r\nFormTop=%2\r\nFormWidth=%3\r\nFormHeight=%4\r\n")
-                       .arg(stored.x()).arg(stored.y()).arg(stored.width()).arg(stored.height()).toLatin1());
-        file.close();
+        navrik::test::writeSettings(QStringLiteral("FormLeft=%1\r\nFormTop=%2\r\nFormWidth=%3\r\nFormHeight=%4\r\n")
+                                        .arg(stored.x()).arg(stored.y()).arg(stored.width()).arg(stored.height()).toLatin1());
         navrik::createWindows(*qApp);
         QCOMPARE(MainForm->geometry(), shown);
         for (QPoint saved : {stored.topLeft(), shown.topLeft() + QPoint(5, 7)}) {
             if (saved != stored.topLeft())
                 MainForm->move(saved); // as the user drags it
             MainForm->FormClose();
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray text = file.readAll();
-            file.close();
+            const QByteArray text = navrik::test::settingsText();
             QVERIFY2(text.contains(QStringLiteral("FormLeft=%1\r\nFormTop=%2\r\n").arg(saved.x()).arg(saved.y()).toLatin1()),
                      text.constData());
         }

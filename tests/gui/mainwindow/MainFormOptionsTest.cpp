@@ -1,16 +1,12 @@
 // The submenu 追加オプション: its place in the menu and its items, the start-at-login entry it writes and
 // removes, and the global shortcut switch as tolvane.ini keeps it.
-#include "app/Forms.h"
-#include "app/Startup.h"
 #include "core/Autostart.h"
 #include "gui/GlobalShortcut.h"
-#include "gui/mainwindow/TMainForm.h"
+#include "support/ProgramWindows.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QFile>
 #include <QMenu>
-#include <QtTest>
 
 class MainFormOptionsTest : public QObject {
     Q_OBJECT
@@ -19,7 +15,7 @@ private slots:
     void initTestCase()
     {
         QFile::remove(QString::fromStdString(navrik::autostartEntryPath().string()));
-        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/tolvane.ini"));
+        std::filesystem::remove(navrik::settingsFilePath());
         navrik::createWindows(*qApp);
     }
 
@@ -65,11 +61,7 @@ private slots:
         QVERIFY(MainForm->GlobalHotKey->isChecked());
         MainForm->GlobalHotKey->trigger();
         QVERIFY(!MainForm->GlobalHotKey->isChecked());
-        const auto saved = [] {
-            MainForm->FormClose();
-            QFile ini(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/tolvane.ini"));
-            return ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
-        };
+        const auto saved = [] { return MainForm->FormClose(), navrik::test::settingsText(); };
         QVERIFY(saved().contains("\nHotKey=None\r\n"));
         MainForm->GlobalHotKey->trigger();
         QVERIFY(MainForm->GlobalHotKey->isChecked());

@@ -1,11 +1,7 @@
-#include "app/Forms.h"
-#include "app/Startup.h"
-#include "gui/mainwindow/TMainForm.h"
 #include "gui/mainwindow/ToolButton.h"
 #include "gui/settings/SpinField.h"
-#include "gui/settings/TConfigForm.h"
+#include "support/ProgramWindows.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
@@ -14,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
-#include <QtTest>
 
 #include <memory>
 #include <utility>
@@ -127,7 +122,7 @@ private slots:
         QTest::qWait(300);
         moveBy(QPoint(2, 2)); // moving about on the icon does not restart the period
         QVERIFY(MainForm->PopupTimer->remainingTime() < 700);
-        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000); // at the pointer: test_icon_quote.sh
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000); // at the pointer: test_main_window.sh
     }
 
     // A left press on a drag surface moves the window by the pointer's travel until the release.

@@ -1,30 +1,17 @@
-#include "core/ConfigLocation.h"
-#include "app/Forms.h"
-#include "app/Startup.h"
-#include "gui/mainwindow/TMainForm.h"
-#include "gui/settings/TConfigForm.h"
+#include "support/ProgramWindows.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QtTest>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string settings()
-{
-    std::ifstream in(navrik::settingsFilePath(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
+std::string settings() { return navrik::test::settingsText().toStdString(); }
 bool onTop() { return MainForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
 // Runs `during` in the modal loop of the dialog opened from the main window; ends it unsaved after 5 s.
@@ -45,14 +32,11 @@ class TConfigFormTest : public QObject {
 
     void start(const char* file = "")
     {
-        std::ofstream(navrik::settingsFilePath(), std::ios::binary) << "[Inyou]\r\n" << file;
-        navrik::createWindows(*qApp);
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        navrik::test::writeSettings(file);
+        QVERIFY(navrik::test::showWindows());
     }
 
 private slots:
-    void initTestCase() { fs::create_directories(navrik::configDirectory()); }
     void init() { fs::remove(navrik::settingsFilePath()); }
     void cleanup() { navrik::destroyWindows(); }
 
