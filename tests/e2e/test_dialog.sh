@@ -23,9 +23,7 @@ dialog_closed() { ! dialog_window >/dev/null; }
 
 start_display
 start_navrik
-xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
-wait_until 10 dialog_window >/dev/null || fail "the settings dialog did not open"
-DIALOG=$(dialog_window)
+open_settings
 # Centred on the 1024 by 768 screen.
 [[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(geometry "$DIALOG")"
 screenshot dialog
@@ -56,9 +54,7 @@ wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus) after
 xdotool windowclose "$DIALOG"
 wait_until 10 test -f "$WORK/config/tolvane.ini" || fail "the destroyed dialog did not save"
 wait_until 10 focused "$WID" || fail "the main window is still blocked after the dialog was destroyed"
-xdotool mousemove $((201 + 247 + 25)) $((110 + 7 + 10)) click 1
-wait_until 10 dialog_window >/dev/null || fail "the dialog did not open again after it was destroyed"
-DIALOG=$(dialog_window)
+open_settings
 [[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(geometry "$DIALOG")"
 
 # OK closes it, and 終了 (the popup menu's last item, Up from no selection) ends the program.

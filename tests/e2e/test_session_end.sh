@@ -36,13 +36,12 @@ done
 NAVRIK_LAUNCH=()
 
 # The session manager: xsm in a home of its own. Its first command tells us where it listens.
-command -v xsm >/dev/null && command -v iceauth >/dev/null || skip "xsm or iceauth missing"
+need xsm iceauth
 export HOME=$WORK/home
 mkdir -p "$HOME"
 echo "sh -c 'echo \"\$SESSION_MANAGER\" > $WORK/session-manager'" >"$HOME/.xsmstartup"
 xsm >"$WORK/xsm.log" 2>&1 &
-XSM_PID=$!
-trap 'kill "$XSM_PID" 2>/dev/null || true; cleanup' EXIT
+at_exit "kill $!"
 wait_until 20 test -s "$WORK/session-manager" || fail "xsm did not start: $(cat "$WORK/xsm.log")"
 xsm_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
 wait_until 10 xsm_window 'xsm: Default' >/dev/null || fail "no xsm window"

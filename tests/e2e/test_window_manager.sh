@@ -9,12 +9,7 @@
 # from the window manager while the dialog is open saves the main window's share, ends the
 # dialog without saving its own, and exits with 0.
 source "$(dirname "$0")/harness.sh"
-for tool in openbox wmctrl xprop xwininfo; do
-    command -v "$tool" >/dev/null || skip "$tool missing"
-done
-
-WM_PID=
-trap '[[ -n $WM_PID ]] && kill "$WM_PID" 2>/dev/null; cleanup' EXIT
+need openbox wmctrl xprop xwininfo
 
 wm_state() { xprop -id "$WID" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
 state_is() { [[ $(wm_state) == "$1" ]]; }
@@ -56,7 +51,7 @@ frame_centred() {
 
 start_display
 openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-WM_PID=$!
+at_exit "kill $!"
 wait_until 20 wmctrl -m >/dev/null 2>&1 || fail "openbox did not start: $(cat "$WORK/openbox.log")"
 
 mkdir -p "$WORK/config"
