@@ -46,7 +46,7 @@ private slots:
 
     // Only the main window shows, with the focus in the quote mark field; every way of
     // closing it ends the program with 0, also while the dialog is open (Alt+F4 typed into
-    // the field is test_main_window.sh's).
+    // the field is test_windows.sh's).
     void closingEndsWithZero()
     {
         const std::pair<const char*, std::function<void()>> ways[] = {

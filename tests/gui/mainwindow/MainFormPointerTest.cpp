@@ -122,7 +122,7 @@ private slots:
         QTest::qWait(300);
         moveBy(QPoint(2, 2)); // moving about on the icon does not restart the period
         QVERIFY(MainForm->PopupTimer->remainingTime() < 700);
-        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000); // at the pointer: test_main_window.sh
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000); // at the pointer: test_windows.sh
     }
 
     // A left press on a drag surface moves the window by the pointer's travel until the release.

@@ -1,0 +1,132 @@
+#!/bin/bash
+# The two windows without a window manager, on one display, Navrik started three times.
+# 1. The main window appears at its first-run place and size; a clipboard owner that stops
+# answering in the middle of a paste and then goes away leaves the buffer as it was (quoting
+# afterwards quotes the text pasted before); Alt+F4 typed into the quote mark field ends the
+# program with exit code 0.
+# 2. The settings dialog: open it from 設定; toggle 最上面に配置 and find the dialog still above
+# the main window and holding the focus, also after an error box; have another client destroy
+# the dialog's window and find the main window usable again and the dialog opening anew; OK,
+# and 終了 from the popup menu ends Navrik with 0. (What the dialog's boxes do and what is
+# saved are TConfigFormTest's.)
+# 3. Icon mode chosen from the popup menu, the menu opened over the resting pointer, and its
+# first item quoting.
+source "$(dirname "$0")/harness.sh"
+need xclip
+
+# The tool buttons' centres on the screen: the window stands at 201,110 and its panel's client
+# area starts one pixel in.
+PASTE_BTN="379 128"
+MAKE_BTN="328 128"
+# Menu items lie below the menu's top-left corner, about 21 pixels apart, with a
+# thinner separator after the first one (see the menu screenshot).
+K1_Y=11
+AUTOPASTE_Y=35
+
+# above A B: window A stands above window B (xwininfo lists the top one first).
+above() {
+    local order
+    order=$(xwininfo -root -children | awk '$1 ~ /^0x/ {print $1}')
+    local a b
+    a=$(grep -nx "$(printf '0x%x' "$1")" <<<"$order" | cut -d: -f1)
+    b=$(grep -nx "$(printf '0x%x' "$2")" <<<"$order" | cut -d: -f1)
+    [[ -n $a && -n $b && $a -lt $b ]]
+}
+remade() { local w; w=$(main_window) && [[ $w != "$1" ]]; }
+focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+error_box() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | grep -vx "$WID" | head -1 | grep .; }
+no_error_box() { ! error_box >/dev/null; }
+dialog_closed() { ! dialog_window >/dev/null; }
+
+start_display
+start_navrik
+wait_until 10 geometry_is 201 110 300 200 || fail "window at $(geometry), not 201 110 300 200"
+screenshot window
+set_clipboard 'first'
+xdotool mousemove $PASTE_BTN click 1
+
+# An owner of our own, kept in the foreground so that we hold its process id.
+printf 'second' | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+OWNER=$!
+wait_until 10 clipboard_is second || fail "the new owner does not serve its text"
+kill -STOP "$OWNER"
+xdotool mousemove $PASTE_BTN click 1
+sleep 1
+kill -KILL "$OWNER"
+wait "$OWNER" 2>/dev/null || true
+xdotool mousemove $MAKE_BTN click 1
+wait_until 30 clipboard_is '> first' || fail "clipboard holds: $(clipboard)"
+navrik_running || fail "navrik ended: $(cat "$WORK/navrik.log")"
+screenshot kept
+
+# The quote mark field lies at 40,15 on the panel, inside its one-pixel border.
+xdotool mousemove 262 135 click 1
+xdotool key alt+F4
+wait_exit 15
+[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
+
+# Saved in window mode at the same place, it starts there again each time.
+start_navrik
+open_settings
+# Centred on the 1024 by 768 screen.
+[[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(geometry "$DIALOG")"
+screenshot dialog
+
+# 最上面に配置, on and off: the main window is made again each time, and the dialog stays above
+# it with the focus.
+for state in on off; do
+    xdotool mousemove $((379 + 20)) $((271 + 88)) click 1
+    wait_until 5 remade "$WID" || fail "the main window was not made again (最上面に配置 $state)"
+    WID=$(main_window)
+    wait_until 5 above "$DIALOG" "$WID" || fail "the main window stands above the dialog (最上面に配置 $state)"
+    wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus), not the dialog (最上面に配置 $state)"
+done
+
+# A close that cannot save shows the error box; once it is dismissed the focus is the dialog's.
+rm -f "$WORK/config/tolvane.ini"
+mkdir "$WORK/config/tolvane.ini"
+xdotool key alt+F4
+wait_until 10 error_box >/dev/null || fail "no error box for a save that failed"
+screenshot error-box
+xdotool key Return
+wait_until 10 no_error_box || fail "the error box did not close"
+rmdir "$WORK/config/tolvane.ini"
+wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus) after the error box, not the dialog"
+
+# Another client destroys the dialog's window: the dialog is closed and saves, and the main
+# window takes input again and opens the dialog anew.
+xdotool windowclose "$DIALOG"
+wait_until 10 test -f "$WORK/config/tolvane.ini" || fail "the destroyed dialog did not save"
+wait_until 10 focused "$WID" || fail "the main window is still blocked after the dialog was destroyed"
+open_settings
+[[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(geometry "$DIALOG")"
+
+# OK closes it, and 終了 (the popup menu's last item, Up from no selection) ends the program.
+xdotool mousemove $((379 + 192 + 32)) $((271 + 84 + 10)) click 1
+wait_until 10 dialog_closed || fail "OK did not close the dialog"
+xdotool mousemove 217 126 click 3
+wait_until 10 menu_open || fail "no popup menu on the icon"
+xdotool key Up Return
+wait_exit 15
+[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
+
+start_navrik
+set_clipboard $'first line\nsecond line\n'
+# A right click on the bare panel opens the menu with its top-left corner there.
+xdotool mousemove 422 126 click 3
+wait_until 10 menu_open || fail "no popup menu after a right click"
+[[ "$MENU_X $MENU_Y" == "422 126" ]] || fail "menu at $MENU_X,$MENU_Y, not at the pointer"
+screenshot menu
+xdotool mousemove 462 $((126 + AUTOPASTE_Y)) click 1
+wait_until 10 geometry_is 201 110 32 32 || fail "window is $(geometry) after choosing icon mode"
+screenshot icon
+
+# Resting on the icon opens the menu after its 800 ms period.
+xdotool mousemove 215 125
+wait_until 10 menu_open || fail "the menu did not open over the resting pointer"
+[[ "$MENU_X $MENU_Y" == "215 125" ]] || fail "hover menu at $MENU_X,$MENU_Y, not at the pointer"
+screenshot hover-menu
+xdotool mousemove 255 $((125 + K1_Y)) click 1
+wait_until 15 clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+screenshot quoted
+echo PASS
