@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the main window's paste, quote and copy cycle against the plain paste of the same text,
 // through the handlers a user's clicks run, on the application's own clipboard.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up to the first shown window, for bench/startup.sh: built twice, as StartupBench (Navrik's
 // own start-up: settings read, both windows made, the main window shown) and as BareWindowBench
 // (an empty QWidget, the least a Qt Widgets program does to show a window). Either ends as soon as

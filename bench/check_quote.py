@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks quoted text against its input: every output line is the mark and a piece of an
 input line, the pieces of each input line join up to it exactly and carry its line break (a
 last line without one: the break before it), and no output line is wider than WIDTH columns

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Times commands on one input file, taking turns run by run so that a busy machine's swings
 fall on all of them alike: after one warm-up round, RUNS rounds, each running every command
 once with INPUT on standard input and its output discarded. Prints the median and least CPU

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes N megabytes of e-mail-like text to standard output: Japanese, ASCII and mixed
 lines, long unbroken paragraphs, blank lines, already quoted lines, half-width katakana and
 the odd emoji, ending in CR LF or LF. The same seed gives the same bytes.

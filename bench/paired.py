@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Times shell commands against a baseline in turns (A B A B ...), so that both see the same
 machine, and prints each command's median wall time and the median of its per-turn ratios to
 the baseline, then the same for the processor time (user and system, all processes of the

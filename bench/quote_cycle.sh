@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the main window's paste, quote and copy cycle against the plain paste of the same mail
 # text (1 MB and 10 MB by default) on the offscreen platform, then the peak memory of each path
 # alone on the largest size. With NAVRIK_BEFORE set to another build folder (the same benchmark

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # navrik-quote on large mail-like files: time against cat in paired runs (cat, navrik-quote,
 # cat, navrik-quote, ...; the median of the per-turn ratios), smart breaking (-s) beside the
 # default way, peak memory, single long lines, and a check that the output is right both ways.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Time from the global shortcut's key press (and from starting `navrik --paste-and-quote`) to the
 # quoted mail on the clipboard, end to end under Xvfb with Navrik in icon mode and an xterm
 # holding the focus. Prints each round and the median of ROUNDS.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times Navrik's start-up to its first shown window against a bare Qt Widgets window, under a
 # private Xvfb display (the real X11 platform), run in turns (A B A B) in the same run.
 #   bench/startup.sh [BUILD_DIR] [RUNS]      defaults: build, 40

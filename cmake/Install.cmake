@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What a desktop needs besides the two programs (installed with them in src/app): the menu
 # entry, the AppStream metadata, the icon in the hicolor theme, the manual pages, and the
 # README, licence, copyright and changelog under share/doc/navrik. The PNG icons, the roff

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # add_unit_test(NAME [WIDGETS] SOURCES ... LIBS ...): one test executable per class or concept,
 # registered with CTest under its own name so a failure names what broke. WIDGETS tests are Qt
 # Test programs run on the offscreen platform with a settings folder of their own; the others are

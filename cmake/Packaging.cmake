@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package, made from the build folder with `cpack -G DEB`: the install tree under
 # /usr, binaries stripped, library dependencies found by dpkg-shlibdeps.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what Navrik needs on Debian 12, builds it, and then either starts it or runs
 # every test.
 #   scripts/navrik.sh run     install, build, start Navrik

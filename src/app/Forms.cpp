@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/Forms.h"
 
 TMainForm* MainForm = nullptr;

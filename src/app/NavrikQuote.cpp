@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // navrik-quote: the quoting filter for terminals and editors. Reads text from files or standard
 // input and writes it quoted on standard output, with Navrik's saved quote mark, line
 // adjustment and smart breaking unless options say otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "codec/Cp932.h"
 
 #include <QStringDecoder>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/Autostart.h"
 
 #include "core/ConfigLocation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/ConfigLocation.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/Graphemes.h"
 
 #include "core/IcuText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/IcuText.h"
 
 #include "core/TextWidth.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/IntegerText.h"
 
 namespace navrik {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/LineBreak.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/QuoteSink.h"
 
 #include <algorithm>

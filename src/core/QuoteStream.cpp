@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/QuoteStream.h"
 
 #include "core/LineBreak.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/SettingsFile.h"
 
 #include "core/Error.h"

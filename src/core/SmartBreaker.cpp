@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/SmartBreaker.h"
 
 #include "core/Graphemes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/SpinValue.h"
 
 #include "core/IntegerText.h"

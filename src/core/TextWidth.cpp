@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/TextWidth.h"
 
 #include "core/Graphemes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/WidthScan.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/BufferLineModel.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/ErrorBox.h"
 
 #include "gui/ShowModal.h"

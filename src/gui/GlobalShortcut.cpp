@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/GlobalShortcut.h"
 
 #include "gui/GlobalShortcutPortal.h"

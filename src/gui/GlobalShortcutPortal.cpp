@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/GlobalShortcutPortal.h"
 
 #include <QDBusConnection>

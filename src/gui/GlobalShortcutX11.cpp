@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The global shortcut on X11: a passive grab of the key on every root window, through the
 // connection Qt already holds, and a filter that picks the grabbed key's presses out of Qt's
 // event stream.

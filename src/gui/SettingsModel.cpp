@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/SettingsModel.h"
 
 #include "core/SettingsFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/ShowModal.h"
 
 #include <QAbstractNativeEventFilter>

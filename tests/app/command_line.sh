@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # navrik answers its command line as command-line programs do, with no display needed:
 # --help and --version print and exit 0, a wrong option or argument is one line on standard
 # error and exit 2, and no display is one line and exit 1 in place of Qt's abort.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/QuoteFilter.h"
 #include "core/Error.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/QuoteCommand.h"
 #include "support/LineByLineQuote.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/QuoteCommand.h"
 #include "core/SmartBreaker.h"
 #include "core/TextWidth.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/Graphemes.h"
 #include "core/TextWidth.h"
 #include "core/WidthScan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the desktop portal's global shortcuts on a private session bus: it opens
 // sessions, binds the first session's shortcuts and turns later ones down (as a user might), and
 // emits Activated for the bound shortcut when its Press is called.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared steps of the end-to-end tests: a private Xvfb display without a window manager,
 # a fresh settings directory, the program under test, and polling helpers. Sourced by
 # each test with the program's path as $1. Everything started here is ended on exit.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Inside a Wayland session the global shortcut goes through the desktop portal: a stand-in portal
 # on a private session bus binds it, and its Activated signal quotes the clipboard. A second
 # Navrik, which the portal turns down, says so in one line and runs on.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A resident Navrik, all on one display: the commands --paste-and-quote, --show and --quit sent
 # to it or starting it; one Navrik per user and display (a second start opens no window, a lock
 # and socket left by kill -9 do not stop the next start, another user's command is refused);

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Ending Navrik from outside. SIGTERM, SIGINT and SIGHUP save the settings and exit with 0
 # (that one ignored at the start, as under nohup, stays ignored is StartupTest's). Under a
 # session manager (xsm) a checkpoint saves and Navrik runs on; the end of the session saves

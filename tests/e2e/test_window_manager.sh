@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Under a window manager (openbox, started for this test alone, with one display for both
 # runs). A stored place that X11 cannot reach starts the window at its first-run place and a
 # stored width larger than the screen is cut to it, while the file keeps both; アイコン化

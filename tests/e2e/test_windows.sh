@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The two windows without a window manager, on one display, Navrik started three times.
 # 1. The main window appears at its first-run place and size; a clipboard owner that stops
 # answering in the middle of a paste and then goes away leaves the buffer as it was (quoting

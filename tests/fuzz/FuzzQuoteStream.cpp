@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quote stream on any bytes, in both ways of breaking: every output line starts with the mark
 // (and, with smart breaking, a continuation with the line's carried quote prefix), removing those
 // and the breaks the stream inserted gives back the input byte for byte, and no output line is

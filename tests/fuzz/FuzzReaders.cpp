@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two readers of plain text, on the same bytes, against plain reference readings.
 // The spin fields' number reader: leading spaces, then a decimal number with at most one sign in
 // the 32-bit range, or "$" and hexadecimal digits that fit 32 bits taken as a bit pattern;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file on any bytes: setting one key changes only the units of that key's line
 // (bytes, or a UTF-16 file's code units), or adds its line, or its section and its line; every
 // other key reads as before, the key reads back what was set, and setting the value it already

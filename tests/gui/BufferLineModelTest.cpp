@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line model over a real QPlainTextEdit and the application's own clipboard.
 #include "gui/BufferLineModel.h"
 #include "core/Error.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package with CPack into a scratch folder and checks it with lintian and
 # dpkg-deb: no lintian error or warning beyond the one named below (so the binaries are
 # stripped), the dependencies found, the changelog at the package's version.

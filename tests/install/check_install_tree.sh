@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a scratch prefix with `cmake --install` and checks the tree a desktop
 # reads: the programs, the menu entry, the AppStream metadata, the icons at every size, the
 # manual pages and the documents, each with the validator Debian ships for it.

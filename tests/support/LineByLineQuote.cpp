@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/LineByLineQuote.h"
 
 #include "core/TextWidth.h"

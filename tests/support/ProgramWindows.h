@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the widget tests of the two windows share: the program's headers, the settings file in
 // the folder XDG_CONFIG_HOME names (each widget test has one of its own), and making the windows.
 #pragma once

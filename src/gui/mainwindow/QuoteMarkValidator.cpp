@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/mainwindow/QuoteMarkValidator.h"
 
 #include "codec/Cp932.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/mainwindow/TMainForm.h"
 
 #include "codec/Cp932.h"

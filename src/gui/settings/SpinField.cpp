@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/settings/SpinField.h"
 
 #include "gui/settings/SpinButton.h"

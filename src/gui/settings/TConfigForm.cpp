@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/settings/TConfigForm.h"
 
 #include "core/SettingsFile.h"

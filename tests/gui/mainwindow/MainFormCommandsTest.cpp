@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quote, paste and paste-and-quote commands as the main window runs them: its text buffer,
 // the settings dialog's options and the application's own clipboard.
 #include "gui/BufferLineModel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/mainwindow/ToolButton.h"
 #include "support/ProgramWindows.h"
 

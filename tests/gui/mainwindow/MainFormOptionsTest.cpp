@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The submenu 追加オプション: its place in the menu and its items, the start-at-login entry it writes and
 // removes, and the global shortcut switch as tolvane.ini keeps it.
 #include "core/Autostart.h"

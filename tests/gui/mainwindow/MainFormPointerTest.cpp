@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/mainwindow/ToolButton.h"
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mouse events go through the window system, as a user's do: implicit grab and all.
 #define QTEST_QPA_MOUSE_HANDLING
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/Fonts.h"
 #include "gui/settings/SpinField.h"
 
