@@ -28,6 +28,18 @@ public:
         return *this;
     }
 
+    // Appends the first size bytes (at most 16) of block: with room to spare, as one 16-byte
+    // store whose bytes past size the next append overwrites.
+    QuoteSink& appendShort(const char (&block)[16], std::size_t size)
+    {
+        if (std::size_t(m_end - m_cursor) >= sizeof block) {
+            std::memcpy(m_cursor, block, sizeof block);
+            m_cursor += size;
+            return *this;
+        }
+        return append(std::string_view(block, size));
+    }
+
 protected:
     QuoteSink() = default;
     ~QuoteSink() = default;

@@ -16,6 +16,8 @@ QuoteStream::QuoteStream(std::string mark, std::int64_t budget, std::string_view
     , m_previousEnding(lastingBreak(previousEnding))
     , m_style(style)
 {
+    if (m_mark.size() <= sizeof m_markBlock)
+        m_mark.copy(m_markBlock, m_mark.size());
 }
 
 QuoteStream::~QuoteStream() = default;
@@ -29,29 +31,53 @@ void QuoteStream::quote(std::string_view text, std::string& out)
 void QuoteStream::quote(std::string_view text, QuoteSink& out)
 {
     const std::size_t size = text.size();
-    LineBreakScanner breaks(text);
-    std::size_t pos = 0;
-    while (pos < size) {
-        const std::size_t end = breaks.next(pos);
-        const std::string_view ending = breakAt(text, end);
-        const std::string_view content = text.substr(pos, end - pos);
-        // Most lines fit: no line is wider in columns than it is long in bytes, and the quick
-        // measure settles most of the rest. Their content and break go out in one piece.
-        if (std::int64_t(content.size()) <= m_budget
-            || measureFittingPrefix(content, m_budget).length == content.size()) {
-            out.append(m_mark).append(text.substr(pos, content.size() + ending.size()));
-            if (!ending.empty())
-                m_previousEnding = ending;
-        } else {
-            quoteLine(content, ending, out);
+    const char* const data = text.data();
+    LineEndScanner scanner(text);
+    std::size_t pos = 0; // where the next line starts
+    for (std::size_t block = 0; block < size; block += 64) {
+        for (std::uint64_t ends = scanner.ends(block); ends != 0; ends &= ends - 1) {
+            const std::size_t next = block + std::size_t(__builtin_ctzll(ends)) + 1;
+            // Most lines fit: no line is wider in columns than it is long in bytes, and the
+            // quick measure settles most of the rest. Their content and break go out in one
+            // piece.
+            if (std::int64_t(next - pos) <= m_budget) {
+                appendMark(out);
+                out.append(std::string_view(data + pos, next - pos));
+            } else {
+                const std::size_t breakLength =
+                    data[next - 1] == '\n' && next - pos >= 2 && data[next - 2] == '\r' ? 2 : 1;
+                const std::string_view ending(data + next - breakLength, breakLength);
+                quoteMeasured(std::string_view(data + pos, next - pos - breakLength), ending, ending, out);
+            }
+            pos = next;
         }
-        pos = end + ending.size();
+    }
+    // The break of the last line that has one, for a last line without one and for the text
+    // that follows.
+    if (pos > 0) {
+        const std::size_t breakLength = data[pos - 1] == '\n' && pos >= 2 && data[pos - 2] == '\r' ? 2 : 1;
+        m_previousEnding = lastingBreak(std::string_view(data + pos - breakLength, breakLength));
+    }
+    if (pos < size)
+        quoteMeasured(std::string_view(data + pos, size - pos), {}, m_previousEnding, out);
+}
+
+// Quotes one line whole when the quick measure finds that it fits, else in pieces.
+void QuoteStream::quoteMeasured(std::string_view content, std::string_view ending,
+                               std::string_view pieceEnding, QuoteSink& out)
+{
+    if (std::int64_t(content.size()) <= m_budget
+        || measureFittingPrefix(content, m_budget).length == content.size()) {
+        appendMark(out);
+        out.append(std::string_view(content.data(), content.size() + ending.size()));
+    } else {
+        quoteLine(content, ending, pieceEnding, out);
     }
 }
 
-void QuoteStream::quoteLine(std::string_view content, std::string_view ending, QuoteSink& out)
+void QuoteStream::quoteLine(std::string_view content, std::string_view ending,
+                            std::string_view pieceEnding, QuoteSink& out)
 {
-    const std::string_view pieceEnding = ending.empty() ? m_previousEnding : ending;
     if (m_style == BreakStyle::Smart && std::int64_t(content.size()) > m_budget) {
         if (!m_breaker)
             m_breaker = std::make_unique<SmartBreaker>();
@@ -68,20 +94,18 @@ void QuoteStream::quoteLine(std::string_view content, std::string_view ending, Q
         if (start > 0)
             out.append(prefix);
         out.append(content.substr(start)).append(ending);
-        if (!ending.empty())
-            m_previousEnding = ending;
         return;
     }
     for (;;) {
         const std::size_t head = splitLength(content, m_budget);
         if (head == content.size())
             break;
-        out.append(m_mark).append(content.substr(0, head)).append(pieceEnding);
+        appendMark(out);
+        out.append(content.substr(0, head)).append(pieceEnding);
         content.remove_prefix(head);
     }
-    out.append(m_mark).append(content).append(ending);
-    if (!ending.empty())
-        m_previousEnding = ending;
+    appendMark(out);
+    out.append(content).append(ending);
 }
 
 } // namespace navrik

@@ -46,11 +46,27 @@ public:
     void quote(std::string_view text, std::string& out);
 
 private:
-    // Quotes one line that may be wider than the budget. A line that fits whole comes out as
-    // the mark, the line and its break without coming here.
-    void quoteLine(std::string_view content, std::string_view ending, QuoteSink& out);
+    // Quotes one line whole when it fits (measured when it is longer in bytes than the
+    // budget), else as quoteLine does; ending follows content.
+    void quoteMeasured(std::string_view content, std::string_view ending, std::string_view pieceEnding,
+                      QuoteSink& out);
+    // Quotes one line that may be wider than the budget, each piece but the last ending in
+    // pieceEnding. A line that fits whole comes out as the mark, the line and its break without
+    // coming here.
+    void quoteLine(std::string_view content, std::string_view ending, std::string_view pieceEnding,
+                   QuoteSink& out);
+
+    // Puts the mark in front of a line: most marks are short enough to go in one store.
+    void appendMark(QuoteSink& out) const
+    {
+        if (m_mark.size() <= sizeof m_markBlock)
+            out.appendShort(m_markBlock, m_mark.size());
+        else
+            out.append(m_mark);
+    }
 
     std::string m_mark;
+    char m_markBlock[16] = {}; // the mark when it fits
     std::int64_t m_budget;
     std::string_view m_previousEnding;
     BreakStyle m_style;

@@ -28,35 +28,38 @@ MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget);
 // The position of the first CR or LF in text at or after from, or text.size().
 std::size_t findLineBreak(std::string_view text, std::size_t from);
 
-// Finds the CRs and LFs of a text in order, 64 bytes at a time: each block is looked at once,
-// however short its lines.
-class LineBreakScanner {
+// Finds where the lines of a text end, 64 bytes at a time: for each block, a mask of the bytes
+// that end a line (an LF, or a CR that no LF follows). Each block is looked at once, however short
+// its lines.
+class LineEndScanner {
 public:
-    explicit LineBreakScanner(std::string_view text)
+    explicit LineEndScanner(std::string_view text)
         : m_text(text)
     {
         load(0);
     }
 
-    // The position of the first CR or LF at or after from (from never goes back), or the size.
-    std::size_t next(std::size_t from)
+    // The line ends in the 64 bytes from block, a multiple of 64 below the size; bit i stands
+    // for block + i. Blocks are taken in order.
+    std::uint64_t ends(std::size_t block)
     {
-        if (from >= m_block + 64)
-            load(from & ~std::size_t(63));
-        m_hits &= ~std::uint64_t(0) << (from - m_block);
-        while (m_hits == 0) {
-            if (m_block + 64 >= m_text.size())
-                return m_text.size();
-            load(m_block + 64);
-        }
-        return m_block + std::size_t(__builtin_ctzll(m_hits));
+        const std::uint64_t cr = m_cr;
+        const std::uint64_t lf = m_lf;
+        if (block + 64 < m_text.size())
+            load(block + 64);
+        else
+            m_lf = 0;
+        // A CR followed by an LF, here or at the start of the next block, is the first half of
+        // a CR LF.
+        return lf | (cr & ~((lf >> 1) | (m_lf << 63)));
     }
 
 private:
+    // The CRs and LFs of the block at block, into m_cr and m_lf.
     void load(std::size_t block)
     {
-        m_block = block;
-        m_hits = 0;
+        m_cr = 0;
+        m_lf = 0;
         const char* const data = m_text.data() + block;
         const std::size_t size = m_text.size() - block;
 #if defined(__SSE2__)
@@ -65,21 +68,21 @@ private:
             const __m128i lf = _mm_set1_epi8('\n');
             for (int i = 0; i < 4; ++i) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i));
-                const unsigned hits = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-                m_hits |= std::uint64_t(hits) << (16 * i);
+                m_cr |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << (16 * i);
+                m_lf |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << (16 * i);
             }
             return;
         }
 #endif
         for (std::size_t i = 0; i < 64 && i < size; ++i) {
-            if (data[i] == '\r' || data[i] == '\n')
-                m_hits |= std::uint64_t(1) << i;
+            m_cr |= std::uint64_t(data[i] == '\r') << i;
+            m_lf |= std::uint64_t(data[i] == '\n') << i;
         }
     }
 
     std::string_view m_text;
-    std::size_t m_block = 0;
-    std::uint64_t m_hits = 0; // the breaks in the block at m_block not yet passed
+    std::uint64_t m_cr = 0; // the CRs and LFs of the next block
+    std::uint64_t m_lf = 0;
 };
 
 } // namespace navrik

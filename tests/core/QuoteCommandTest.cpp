@@ -31,6 +31,9 @@ TEST(QuoteCommand, workedExamplesAndTinyBudgets)
         {"x\r\nabc", "> ", 1, "> x\r\n> a\r\n> b\r\n> c"},
         {"abc\n\nあ", "ab", 0, "aba\nabb\nabc\nab\nabあ"},
         {x + "\n", "> ", kUnlimitedLineBudget, "> " + x + "\n"},
+        // Lines are found 64 bytes at a time: a CR LF across a block's end, a CR at its end.
+        {std::string(63, 'y') + "\r\n" + std::string(62, 'z') + "\rbc", "> ", kUnlimitedLineBudget,
+         "> " + std::string(63, 'y') + "\r\n> " + std::string(62, 'z') + "\r> bc"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(quoteText(c.text, c.mark, c.budget), c.expected) << c.text;
