@@ -15,7 +15,10 @@
 #include <QTextObjectInterface>
 
 #include <algorithm>
+#include <functional>
 #include <future>
+#include <memory>
+#include <semaphore>
 #include <vector>
 
 #include "core/Error.h"
@@ -434,8 +437,12 @@ bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& conver
     // Also gathers the whole converted text, which copying all of it gives.
     QString whole;
     whole.reserve(text.size() + text.size() / 4);
+    // The worker keeps at most a few pieces ahead: the memory of pieces waiting is freed soon,
+    // and its allocator does not keep it.
+    std::counting_semaphore<> room(4);
     const std::future<void> converter = std::async(std::launch::async, [&] {
         for (std::size_t i = 0; i < ends.size(); ++i) {
+            room.acquire();
             try {
                 const qsizetype from = i == 0 ? 0 : ends[i - 1];
                 const std::string_view previousEnding
@@ -458,9 +465,14 @@ bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& conver
     document->setUndoRedoEnabled(false);
     document->clear();
     QTextCursor cursor(document);
+    // Should the loop below end early, the worker gets room for every piece left, so it ends.
+    const std::unique_ptr<void, std::function<void(void*)>> unblock(&room, [&](void*) {
+        room.release(std::ptrdiff_t(ends.size()));
+    });
     qsizetype sinceRepaint = 0;
     for (std::size_t i = 0; i < converted.size(); ++i) {
         const Piece piece = converted[i].get_future().get();
+        room.release();
         if (i == 0)
             cursor.beginEditBlock();
         else
