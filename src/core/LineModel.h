@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +51,30 @@ public:
     // widget.
     // The text is taken over, so a buffer may let go of it as soon as it holds its own copy.
     virtual void setText(std::string text) = 0;
+
+    // Turns a piece of text into what the buffer is to hold for it. A piece ends after a line
+    // feed, or at the end of the whole text; previousEnding is the break of the line before it
+    // ("\n" before the first).
+    using PieceConverter = std::function<std::string(std::string_view piece, std::string_view previousEnding)>;
+
+    // When the clipboard offers text, the whole text becomes that text converted, as setText
+    // would make it, and the result is true; otherwise nothing changes and the result is false.
+    // convert is called on the clipboard's text piece by piece, in order, one call at a time,
+    // possibly on another thread; no line it gives back may be longer than the line it comes
+    // from plus `growth` characters. This ends as converting the whole text and setting it
+    // would (a line too long for the buffer included); a buffer may convert the next piece
+    // while it takes in the one before.
+    virtual bool replaceWithConvertedClipboard(const PieceConverter& convert, std::size_t growth)
+    {
+        (void)growth;
+        std::optional<std::string> text = clipboardText();
+        if (!text)
+            return false;
+        std::string converted = convert(*text, "\n");
+        text.reset();
+        setText(std::move(converted));
+        return true;
+    }
 };
 
 } // namespace navrik

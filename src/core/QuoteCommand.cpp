@@ -90,14 +90,16 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
         // The paste and the quote in one: the clipboard's text is quoted here and the buffer
         // filled once, which ends as a paste and a rewrite of the buffer would. A clipboard
         // without text leaves the buffer, the selection and the clipboard as they were.
-        std::optional<std::string> pasted = buffer.clipboardText();
-        if (!pasted)
+        const BreakStyle style = options.smartBreaks ? BreakStyle::Smart : BreakStyle::Columns;
+        const auto quotePiece = [&](std::string_view piece, std::string_view previousEnding) {
+            std::string out;
+            QuoteStream(options.mark, budget, previousEnding, style).quote(piece, out);
+            return out;
+        };
+        // The buffer may quote the next piece while it takes in the one before. No quoted line
+        // is longer than the line it comes from plus the mark.
+        if (!buffer.replaceWithConvertedClipboard(quotePiece, options.mark.size()))
             return;
-        scope.step();
-        std::string quoted = quoteText(*pasted, options.mark, budget, options.smartBreaks);
-        pasted.reset();
-        scope.step();
-        buffer.setText(std::move(quoted));
     } else if (buffer.lineCount() > 0) {
         std::string quoted = quoteText(buffer.text(), options.mark, budget, options.smartBreaks);
         scope.step();

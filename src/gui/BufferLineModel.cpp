@@ -15,6 +15,11 @@
 #include <QTextObjectInterface>
 
 #include <algorithm>
+#include <functional>
+#include <future>
+#include <memory>
+#include <semaphore>
+#include <vector>
 
 #include "core/Error.h"
 #include "gui/ErrorBox.h"
@@ -41,30 +46,37 @@ bool holdsAny(const QString& text)
     return any;
 }
 
-// Refuses a text with a line longer than the buffer takes, before anything changes.
-void checkLineLengths(const QString& text)
+// Whether no line of text is longer than limit, CR LF, a lone LF and a lone CR each ending a line.
+bool linesFit(QStringView text, qsizetype limit)
 {
-    const QStringView view(text);
     qsizetype from = 0;
-    while (from < view.size()) {
-        qsizetype end = view.indexOf(QLatin1Char('\n'), from);
+    while (from < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), from);
         if (end < 0)
-            end = view.size();
-        if (end - from > BufferLineModel::kLongestLine) {
+            end = text.size();
+        if (end - from > limit) {
             // Only so long a stretch needs looking at for lone CRs.
             qsizetype lineStart = from;
-            for (qsizetype cr = view.indexOf(QLatin1Char('\r'), from); cr >= 0 && cr < end;
-                 cr = view.indexOf(QLatin1Char('\r'), cr + 1)) {
-                if (cr - lineStart > BufferLineModel::kLongestLine)
+            for (qsizetype cr = text.indexOf(QLatin1Char('\r'), from); cr >= 0 && cr < end;
+                 cr = text.indexOf(QLatin1Char('\r'), cr + 1)) {
+                if (cr - lineStart > limit)
                     break;
                 lineStart = cr + 1;
             }
-            if (end - lineStart > BufferLineModel::kLongestLine)
-                throw Error("1 行が " + std::to_string(BufferLineModel::kLongestLine)
-                            + " 文字を超えるテキストはバッファに入れられません");
+            if (end - lineStart > limit)
+                return false;
         }
         from = end + 1;
     }
+    return true;
+}
+
+// Refuses a text with a line longer than the buffer takes, before anything changes.
+void checkLineLengths(const QString& text)
+{
+    if (!linesFit(text, BufferLineModel::kLongestLine))
+        throw Error("1 行が " + std::to_string(BufferLineModel::kLongestLine)
+                    + " 文字を超えるテキストはバッファに入れられません");
 }
 
 // Draws a held character as a box round its short name, inside its line.
@@ -390,6 +402,97 @@ void BufferLineModel::setText(std::string text)
     m_edit->setTextCursor(QTextCursor(document));
     m_setText = std::move(lines);
     m_setRevision = document->revision();
+}
+
+bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& convert, std::size_t growth)
+{
+    const QString text = clipboardQText();
+    if (text.isEmpty())
+        return false;
+    // Only a text whose converted lines all fit is filled in while it is converted: the check
+    // of the converted text would otherwise come after the document had changed.
+    if (growth > std::size_t(kLongestLine) || !linesFit(text, kLongestLine - qsizetype(growth)))
+        return LineModel::replaceWithConvertedClipboard(convert, growth);
+
+    // The text is converted a piece at a time, each piece ending after a line feed, on another
+    // thread, which keeps ahead of the document taking in the pieces here. The first piece is
+    // short, so the document waits little for it.
+    std::vector<qsizetype> ends;
+    for (qsizetype from = 0, length = qsizetype(1) << 14; from < text.size(); length = qsizetype(1) << 16) {
+        qsizetype end = text.size();
+        if (text.size() - from > length) {
+            end = text.lastIndexOf(QLatin1Char('\n'), from + length - 1);
+            if (end < from)
+                end = text.indexOf(QLatin1Char('\n'), from + length);
+            end = end < 0 ? text.size() : end + 1;
+        }
+        ends.push_back(end);
+        from = end;
+    }
+    struct Piece {
+        QString text;
+        bool holds = false; // holds a character the document keeps as an object
+    };
+    std::vector<std::promise<Piece>> converted(ends.size());
+    // Also gathers the whole converted text, which copying all of it gives.
+    QString whole;
+    whole.reserve(text.size() + text.size() / 4);
+    // The worker keeps at most a few pieces ahead: the memory of pieces waiting is freed soon,
+    // and its allocator does not keep it.
+    std::counting_semaphore<> room(4);
+    const std::future<void> converter = std::async(std::launch::async, [&] {
+        for (std::size_t i = 0; i < ends.size(); ++i) {
+            room.acquire();
+            try {
+                const qsizetype from = i == 0 ? 0 : ends[i - 1];
+                const std::string_view previousEnding
+                    = from >= 2 && text[from - 2] == QLatin1Char('\r') ? "\r\n" : "\n";
+                const QByteArray utf8 = QStringView(text).sliced(from, ends[i] - from).toUtf8();
+                Piece piece;
+                piece.text = bufferText(convert(std::string_view(utf8.data(), std::size_t(utf8.size())), previousEnding));
+                piece.holds = holdsAny(piece.text);
+                whole += piece.text;
+                converted[i].set_value(std::move(piece));
+            } catch (...) {
+                converted[i].set_exception(std::current_exception());
+                return;
+            }
+        }
+    });
+
+    m_setText = QString();
+    QTextDocument* document = m_edit->document();
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    QTextCursor cursor(document);
+    // Should the loop below end early, the worker gets room for every piece left, so it ends.
+    const std::unique_ptr<void, std::function<void(void*)>> unblock(&room, [&](void*) {
+        room.release(std::ptrdiff_t(ends.size()));
+    });
+    qsizetype sinceRepaint = 0;
+    for (std::size_t i = 0; i < converted.size(); ++i) {
+        const Piece piece = converted[i].get_future().get();
+        room.release();
+        if (i == 0)
+            cursor.beginEditBlock();
+        else
+            cursor.joinPreviousEditBlock();
+        if (piece.holds)
+            insertHolding(cursor, piece.text);
+        else
+            cursor.insertText(piece.text);
+        cursor.endEditBlock();
+        sinceRepaint += piece.text.size();
+        if (sinceRepaint >= kPiece && i + 1 < converted.size()) {
+            sinceRepaint = 0;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    document->setUndoRedoEnabled(true);
+    m_edit->setTextCursor(QTextCursor(document));
+    m_setText = std::move(whole);
+    m_setRevision = document->revision();
+    return true;
 }
 
 } // namespace navrik

@@ -46,6 +46,9 @@ public:
     // units) raises Error and changes nothing. So do replaceWithClipboard and paste.
     void setText(std::string text) override;
 
+    // Converts the next piece on another thread while the document takes in the one before.
+    bool replaceWithConvertedClipboard(const PieceConverter& convert, std::size_t growth) override;
+
     // The selection is replaced by the clipboard's text, as one edit the user can undo; false,
     // and nothing changed, when the clipboard offers no text.
     bool paste();
@@ -54,7 +57,7 @@ private:
     QString selectionText() const;
 
     QPlainTextEdit* m_edit;
-    // The text last given to setText, with LF breaks, while the document still holds just it:
+    // The text last given to setText or converted from the clipboard, with LF breaks, while the document still holds just it:
     // copying all of it then needs no second read of the document.
     QString m_setText;
     int m_setRevision = -1;

@@ -3,6 +3,7 @@
 #include "gui/BufferLineModel.h"
 #include "core/Error.h"
 #include "core/QuoteCommand.h"
+#include "core/QuoteStream.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -24,6 +25,14 @@ QString lfOnly(QString text)
 QString fromUtf8(const std::string& text)
 {
     return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(text);
+}
+
+// Quotes a piece of text with the mark "> " in 20 columns.
+std::string quote(std::string_view piece, std::string_view previousEnding)
+{
+    std::string out;
+    QuoteStream("> ", 18, previousEnding).quote(piece, out);
+    return out;
 }
 
 } // namespace
@@ -85,6 +94,15 @@ private slots:
         // The paste is one edit, however many pieces it went in as: one undo takes it all back.
         m_edit.undo();
         QVERIFY(m_edit.document()->isEmpty());
+        // Quoting the clipboard's text piece by piece while the buffer takes it in, as the
+        // quote command does with auto paste on, ends as quoting the whole text at once would.
+        QGuiApplication::clipboard()->setText(pasted);
+        QVERIFY(m_buffer.replaceWithConvertedClipboard(quote, 2));
+        m_buffer.selectAll();
+        m_buffer.copySelection();
+        const QString quoted = lfOnly(fromUtf8(quoteText(pasted.toStdString(), "> ", 18)));
+        QCOMPARE(fromUtf8(m_buffer.text()), quoted);
+        QCOMPARE(QGuiApplication::clipboard()->text(), quoted);
     }
 
     // A line longer than the buffer shows is refused with an error, pasted or quoted, and the
@@ -95,6 +113,12 @@ private slots:
         const QString longest(BufferLineModel::kLongestLine, QLatin1Char('x'));
         QGuiApplication::clipboard()->setText("a\n" + longest + "y\nb");
         QVERIFY_THROWS_EXCEPTION(Error, pasteCommand(m_buffer));
+        const auto unbroken = [](std::string_view piece, std::string_view) {
+            std::string out;
+            QuoteStream("> ", kUnlimitedLineBudget).quote(piece, out);
+            return out;
+        };
+        QVERIFY_THROWS_EXCEPTION(Error, m_buffer.replaceWithConvertedClipboard(unbroken, 2));
         QVERIFY_THROWS_EXCEPTION(Error, m_buffer.setText(("a\r" + longest + "y").toStdString()));
         QCOMPARE(m_edit.toPlainText(), "left over");
         QGuiApplication::clipboard()->setText("a\r" + longest + "\r\nb");
