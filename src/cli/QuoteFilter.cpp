@@ -56,29 +56,6 @@ void report(const std::string& message)
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
 }
 
-// The length of the complete lines of text, looking for the last break no further back than
-// from: up to and including that break, except that a CR at the very end may still be the first
-// half of a CR LF and does not count. 0 when there is none.
-std::size_t completeLinesAfter(std::string_view text, std::size_t from)
-{
-    std::size_t end = text.size();
-    if (end > from && text[end - 1] == '\r')
-        --end;
-    for (std::size_t pos = end; pos > from; --pos) {
-        const char c = text[pos - 1];
-        if (c == '\n' || c == '\r')
-            return pos;
-        // Long stretches without a break are passed over a word at a time.
-        if (pos - from > 64) {
-            const void* lf = memrchr(text.data() + from, '\n', pos - from);
-            const void* cr = memrchr(text.data() + from, '\r', pos - from);
-            const char* last = std::max(static_cast<const char*>(lf), static_cast<const char*>(cr));
-            return last ? std::size_t(last - text.data()) + 1 : 0;
-        }
-    }
-    return 0;
-}
-
 // Memory for buffers, in huge pages where the system offers them: on a virtual machine a fault
 // on each fresh 4 KiB page can cost more than reading the input.
 class Memory {
@@ -503,7 +480,7 @@ void Reader::handOnComplete(bool full)
         return;
     }
     const std::string_view text(m_buffer.data, m_filled);
-    const std::size_t complete = completeLinesAfter(text, m_searched);
+    const std::size_t complete = completeLinesLength(text, m_searched);
     if (complete > 0) {
         handOn(complete, false);
     } else if (full && m_unlimited && m_filled > 1) {
