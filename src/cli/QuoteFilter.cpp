@@ -4,7 +4,6 @@
 #include "core/Error.h"
 #include "core/LineBreak.h"
 #include "core/QuoteStream.h"
-#include "core/WidthScan.h"
 
 #include <fcntl.h>
 #include <getopt.h>
@@ -324,12 +323,11 @@ void Pipeline::run(Job& job, Buffer& sinkBuffer)
     std::string_view text = job.text;
     std::string_view previousEnding = job.previousEnding;
     if (job.midLine) {
-        const std::size_t end = findLineBreak(text, 0);
-        std::size_t head = end;
-        if (end < text.size()) {
-            previousEnding = breakAt(text, end);
-            head += previousEnding.size();
-        }
+        LineSplitter lines(text);
+        TextLine first;
+        if (lines.next(first) && !first.ending.empty())
+            previousEnding = first.ending;
+        const std::size_t head = lines.position();
         sink.append(text.substr(0, head));
         text.remove_prefix(head);
     }
