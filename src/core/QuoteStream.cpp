@@ -54,10 +54,8 @@ void QuoteStream::quote(std::string_view text, QuoteSink& out)
     }
     // The break of the last line that has one, for a last line without one and for the text
     // that follows.
-    if (pos > 0) {
-        const std::size_t breakLength = data[pos - 1] == '\n' && pos >= 2 && data[pos - 2] == '\r' ? 2 : 1;
-        m_previousEnding = lastingBreak(std::string_view(data + pos - breakLength, breakLength));
-    }
+    if (pos > 0)
+        m_previousEnding = finalBreak(text.substr(0, pos));
     if (pos < size)
         quoteMeasured(std::string_view(data + pos, size - pos), {}, m_previousEnding, out);
 }
