@@ -76,7 +76,7 @@ void QuoteStream::quoteMeasured(std::string_view content, std::string_view endin
 void QuoteStream::quoteLine(std::string_view content, std::string_view ending,
                             std::string_view pieceEnding, QuoteSink& out)
 {
-    if (m_style == BreakStyle::Smart && std::int64_t(content.size()) > m_budget) {
+    if (m_style == BreakStyle::Smart) {
         if (!m_breaker)
             m_breaker = std::make_unique<SmartBreaker>();
         const std::string_view prefix = m_breaker->breakLine(content, m_budget, m_breaks);
