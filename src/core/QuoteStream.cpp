@@ -82,13 +82,13 @@ void QuoteStream::quoteLine(std::string_view content, std::string_view ending,
         const std::string_view prefix = m_breaker->breakLine(content, m_budget, m_breaks);
         std::size_t start = 0;
         for (const std::size_t end : m_breaks) {
-            out.append(m_mark);
+            appendMark(out);
             if (start > 0)
                 out.append(prefix);
             out.append(content.substr(start, end - start)).append(pieceEnding);
             start = end;
         }
-        out.append(m_mark);
+        appendMark(out);
         if (start > 0)
             out.append(prefix);
         out.append(content.substr(start)).append(ending);
