@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/SignalHandling.h"
 #include "app/SingleInstance.h"
+#include "core/Autostart.h"
 #include "gui/ErrorBox.h"
 #include "gui/SettingsModel.h"
 #include "gui/mainwindow/TMainForm.h"
@@ -73,9 +74,6 @@ protected:
         return true;
     }
 };
-
-// The id of the desktop entry, the AppStream metadata and the themed icon.
-constexpr auto kDesktopId = "io.github.navrik.Navrik";
 
 // Runs work once the main window has been exposed and painted for the first time, so the work
 // does not hold back the window; or after a second if no expose comes (a window started
@@ -231,7 +229,7 @@ void createWindows(QApplication& app)
     // icon is the installed themed icon, or the program's own where none is installed. Looking
     // the themed one up reads the icon themes' indexes, a few milliseconds: the windows start
     // with the program's own and take the themed one once the main window has been painted.
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryId));
     const QIcon ownIcon(QStringLiteral(":/navrik.xpm"));
     app.setWindowIcon(ownIcon);
     app.setQuitOnLastWindowClosed(false);
@@ -253,7 +251,7 @@ void createWindows(QApplication& app)
     MainForm->setSettingsDialog(ConfigForm);
     guarded([] { ConfigForm->FormCreate(); });
     new AfterFirstExpose(MainForm, [ownIcon] {
-        QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopId), ownIcon));
+        QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopEntryId), ownIcon));
     });
 }
 

@@ -4,7 +4,6 @@
 #include "core/Error.h"
 #include "core/LineBreak.h"
 #include "core/QuoteStream.h"
-#include "core/WidthScan.h"
 
 #include <fcntl.h>
 #include <getopt.h>
@@ -54,29 +53,6 @@ void report(const std::string& message)
 {
     const std::string line = "navrik-quote: " + message + "\n";
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
-}
-
-// The length of the complete lines of text, looking for the last break no further back than
-// from: up to and including that break, except that a CR at the very end may still be the first
-// half of a CR LF and does not count. 0 when there is none.
-std::size_t completeLinesAfter(std::string_view text, std::size_t from)
-{
-    std::size_t end = text.size();
-    if (end > from && text[end - 1] == '\r')
-        --end;
-    for (std::size_t pos = end; pos > from; --pos) {
-        const char c = text[pos - 1];
-        if (c == '\n' || c == '\r')
-            return pos;
-        // Long stretches without a break are passed over a word at a time.
-        if (pos - from > 64) {
-            const void* lf = memrchr(text.data() + from, '\n', pos - from);
-            const void* cr = memrchr(text.data() + from, '\r', pos - from);
-            const char* last = std::max(static_cast<const char*>(lf), static_cast<const char*>(cr));
-            return last ? std::size_t(last - text.data()) + 1 : 0;
-        }
-    }
-    return 0;
 }
 
 // Memory for buffers, in huge pages where the system offers them: on a virtual machine a fault
@@ -347,12 +323,11 @@ void Pipeline::run(Job& job, Buffer& sinkBuffer)
     std::string_view text = job.text;
     std::string_view previousEnding = job.previousEnding;
     if (job.midLine) {
-        const std::size_t end = findLineBreak(text, 0);
-        std::size_t head = end;
-        if (end < text.size()) {
-            previousEnding = breakAt(text, end);
-            head += previousEnding.size();
-        }
+        LineSplitter lines(text);
+        TextLine first;
+        if (lines.next(first) && !first.ending.empty())
+            previousEnding = first.ending;
+        const std::size_t head = lines.position();
         sink.append(text.substr(0, head));
         text.remove_prefix(head);
     }
@@ -503,7 +478,7 @@ void Reader::handOnComplete(bool full)
         return;
     }
     const std::string_view text(m_buffer.data, m_filled);
-    const std::size_t complete = completeLinesAfter(text, m_searched);
+    const std::size_t complete = completeLinesLength(text, m_searched);
     if (complete > 0) {
         handOn(complete, false);
     } else if (full && m_unlimited && m_filled > 1) {

@@ -5,8 +5,9 @@
 
 namespace navrik {
 
-// The desktop entry id the package installs Navrik under; the login entry shares it, so a
-// desktop that lists both shows them as one program.
+// The desktop entry id the package installs Navrik under, also the id of its AppStream metadata
+// and its themed icon; the login entry shares it, so a desktop that lists both shows them as one
+// program.
 inline constexpr const char* kDesktopEntryId = "io.github.navrik.Navrik";
 
 // The XDG autostart entry that starts Navrik at login:

@@ -16,26 +16,10 @@ namespace navrik {
 
 namespace {
 
-// characterAt, with the common three-byte characters (kana, kanji, full-width forms) decoded
-// here: this runs at every cut of a long line.
-Utf8Char decodeAt(std::string_view text, std::size_t pos)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    const unsigned char b0 = byte(0);
-    if (b0 < 0x80)
-        return Utf8Char{b0, 1, 1, true};
-    if (b0 > 0xE0 && b0 < 0xF0 && b0 != 0xED && text.size() - pos >= 3 && (byte(1) & 0xC0) == 0x80
-        && (byte(2) & 0xC0) == 0x80) {
-        const char32_t code = (char32_t(b0 & 0x0F) << 12) | (char32_t(byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
-        return Utf8Char{code, 3, columnWidth(code), true};
-    }
-    return characterAt(text, pos);
-}
-
 // The character that ends at pos.
 Utf8Char decodeBefore(std::string_view text, std::size_t pos)
 {
-    return decodeAt(text, characterStartBefore(text, pos));
+    return characterAt(text, characterStartBefore(text, pos));
 }
 
 bool isLoner(std::uint32_t gcb)
@@ -154,7 +138,7 @@ std::size_t characterStartBefore(std::string_view text, std::size_t pos)
     for (std::size_t back = 2; back <= 4 && back <= pos; ++back) {
         const auto b = static_cast<unsigned char>(text[pos - back]);
         if ((b & 0xC0) != 0x80) {
-            if (b >= 0xC0 && decodeAt(text, pos - back).length == back)
+            if (b >= 0xC0 && characterAt(text, pos - back).length == back)
                 return pos - back;
             break;
         }
@@ -164,7 +148,7 @@ std::size_t characterStartBefore(std::string_view text, std::size_t pos)
 
 bool isClusterBoundary(std::string_view text, std::size_t pos)
 {
-    if (surelyBoundary(decodeBefore(text, pos), decodeAt(text, pos)))
+    if (surelyBoundary(decodeBefore(text, pos), characterAt(text, pos)))
         return true;
     return threadClusterIterator().cut(text, pos) == pos;
 }
@@ -177,11 +161,11 @@ std::size_t clusterCut(std::string_view text, std::size_t pos)
 std::size_t clusterCut(std::string_view text, std::size_t pos, std::size_t previous)
 {
     if (pos > 0) {
-        if (surelyBoundary(decodeAt(text, previous), decodeAt(text, pos)))
+        if (surelyBoundary(characterAt(text, previous), characterAt(text, pos)))
             return pos;
     } else {
-        const Utf8Char first = decodeAt(text, 0);
-        if (first.length == text.size() || surelyBoundary(first, decodeAt(text, first.length)))
+        const Utf8Char first = characterAt(text, 0);
+        if (first.length == text.size() || surelyBoundary(first, characterAt(text, first.length)))
             return first.length;
     }
     return threadClusterIterator().cut(text, pos);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/LineBreak.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace navrik {
@@ -55,19 +56,24 @@ std::string_view lastingBreak(std::string_view ending)
     return ending == kCrLf ? kCrLf : ending == kCr ? kCr : kLf;
 }
 
-std::size_t completeLinesLength(std::string_view text)
+std::size_t completeLinesLength(std::string_view text, std::size_t from)
 {
-    std::size_t end = text.find_last_of("\r\n");
-    if (end == std::string_view::npos)
-        return 0;
-    if (end + 1 == text.size() && text[end] == '\r') {
-        if (end == 0)
-            return 0;
-        end = text.find_last_of("\r\n", end - 1);
-        if (end == std::string_view::npos)
-            return 0;
+    std::size_t end = text.size();
+    if (end > from && text[end - 1] == '\r')
+        --end;
+    for (std::size_t pos = end; pos > from; --pos) {
+        const char c = text[pos - 1];
+        if (c == '\n' || c == '\r')
+            return pos;
+        // Long stretches without a break are passed over a word at a time.
+        if (pos - from > 64) {
+            const void* lf = memrchr(text.data() + from, '\n', pos - from);
+            const void* cr = memrchr(text.data() + from, '\r', pos - from);
+            const char* last = std::max(static_cast<const char*>(lf), static_cast<const char*>(cr));
+            return last ? std::size_t(last - text.data()) + 1 : 0;
+        }
     }
-    return end + 1;
+    return 0;
 }
 
 std::string_view finalBreak(std::string_view text)

@@ -48,7 +48,9 @@ std::string_view lastingBreak(std::string_view ending);
 
 // The length of the complete lines at the start of text: up to and including its last break,
 // except that a CR at the very end may still be the first half of a CR LF and does not count.
-std::size_t completeLinesLength(std::string_view text);
+// The break is looked for no further back than from (text[0, from) is known to hold none that
+// counts); 0 when there is none.
+std::size_t completeLinesLength(std::string_view text, std::size_t from = 0);
 
 // The break that ends text, which ends with a complete line (LF when it ends with none).
 std::string_view finalBreak(std::string_view text);

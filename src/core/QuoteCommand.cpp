@@ -51,7 +51,6 @@ std::int64_t lineBudget(const QuoteOptions& options)
 std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget, bool smartBreaks)
 {
     std::string out;
-    out.reserve(text.size() + text.size() / 8 + mark.size() + 16);
     QuoteStream(std::string(mark), budget, "\n", smartBreaks ? BreakStyle::Smart : BreakStyle::Columns).quote(text, out);
     return out;
 }

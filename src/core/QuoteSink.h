@@ -55,7 +55,6 @@ protected:
     }
     std::string_view held() const { return {m_begin, std::size_t(m_cursor - m_begin)}; }
     void clear() { m_cursor = m_begin; }
-    std::size_t room() const { return std::size_t(m_end - m_cursor); }
 
 private:
     char* m_begin = nullptr;

@@ -54,10 +54,8 @@ void QuoteStream::quote(std::string_view text, QuoteSink& out)
     }
     // The break of the last line that has one, for a last line without one and for the text
     // that follows.
-    if (pos > 0) {
-        const std::size_t breakLength = data[pos - 1] == '\n' && pos >= 2 && data[pos - 2] == '\r' ? 2 : 1;
-        m_previousEnding = lastingBreak(std::string_view(data + pos - breakLength, breakLength));
-    }
+    if (pos > 0)
+        m_previousEnding = finalBreak(text.substr(0, pos));
     if (pos < size)
         quoteMeasured(std::string_view(data + pos, size - pos), {}, m_previousEnding, out);
 }
@@ -78,19 +76,19 @@ void QuoteStream::quoteMeasured(std::string_view content, std::string_view endin
 void QuoteStream::quoteLine(std::string_view content, std::string_view ending,
                             std::string_view pieceEnding, QuoteSink& out)
 {
-    if (m_style == BreakStyle::Smart && std::int64_t(content.size()) > m_budget) {
+    if (m_style == BreakStyle::Smart) {
         if (!m_breaker)
             m_breaker = std::make_unique<SmartBreaker>();
         const std::string_view prefix = m_breaker->breakLine(content, m_budget, m_breaks);
         std::size_t start = 0;
         for (const std::size_t end : m_breaks) {
-            out.append(m_mark);
+            appendMark(out);
             if (start > 0)
                 out.append(prefix);
             out.append(content.substr(start, end - start)).append(pieceEnding);
             start = end;
         }
-        out.append(m_mark);
+        appendMark(out);
         if (start > 0)
             out.append(prefix);
         out.append(content.substr(start)).append(ending);

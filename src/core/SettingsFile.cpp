@@ -3,7 +3,6 @@
 
 #include "core/Error.h"
 #include "core/IntegerText.h"
-#include "core/LineBreak.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,7 +16,6 @@
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <type_traits>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -75,13 +73,9 @@ template <class Ch> Line lineAt(View<Ch> text, std::size_t pos)
         ++brk;
     if (brk == text.size())
         return {pos, brk, brk};
-    if constexpr (std::is_same_v<Ch, char>) {
-        return {pos, brk, brk + breakAt(text, brk).size()};
-    } else {
-        // UTF-16 code units, by the rule breakAt keeps for bytes.
-        const bool crLf = text[brk] == u'\r' && brk + 1 < text.size() && text[brk + 1] == u'\n';
-        return {pos, brk, brk + (crLf ? 2 : 1)};
-    }
+    // CR LF, LF or a lone CR, as breakAt reads them, over bytes or UTF-16 code units alike.
+    const bool crLf = text[brk] == Ch('\r') && brk + 1 < text.size() && text[brk + 1] == Ch('\n');
+    return {pos, brk, brk + (crLf ? 2 : 1)};
 }
 
 // Where a section and a key stand in the file. Only the first section with the name counts,

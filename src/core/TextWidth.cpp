@@ -33,6 +33,13 @@ Utf8Char characterAt(std::string_view text, std::size_t pos)
     const unsigned char b0 = byte(0);
     if (b0 < 0x80)
         return Utf8Char{b0, 1, 1, true};
+    // The common three-byte characters (kana, kanji, full-width forms; lead bytes E1 to EF but
+    // ED) allow any continuation bytes: decoded straight away, as they are at every cut.
+    if (b0 > 0xE0 && b0 < 0xF0 && b0 != 0xED && text.size() - pos >= 3 && isContinuation(byte(1))
+        && isContinuation(byte(2))) {
+        const char32_t code = (char32_t(b0 & 0x0F) << 12) | (char32_t(byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+        return Utf8Char{code, 3, columnWidth(code), true};
+    }
 
     // Strict decoding: no overlong forms, no surrogates, nothing above U+10FFFF.
     std::size_t length = 0;

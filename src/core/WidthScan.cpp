@@ -75,25 +75,11 @@ MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget)
     return kHasAvx2 ? avx2::measureFittingPrefix(line, budget) : sse2::measureFittingPrefix(line, budget);
 }
 
-std::size_t findLineBreak(std::string_view text, std::size_t from)
-{
-    return kHasAvx2 ? avx2::findLineBreak(text, from) : sse2::findLineBreak(text, from);
-}
-
 #else
 
 MeasuredPrefix measureFittingPrefix(std::string_view, std::int64_t)
 {
     return {};
-}
-
-std::size_t findLineBreak(std::string_view text, std::size_t from)
-{
-    for (std::size_t pos = from; pos < text.size(); ++pos) {
-        if (text[pos] == '\n' || text[pos] == '\r')
-            return pos;
-    }
-    return text.size();
 }
 
 #endif

@@ -25,9 +25,6 @@ struct MeasuredPrefix {
 };
 MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget);
 
-// The position of the first CR or LF in text at or after from, or text.size().
-std::size_t findLineBreak(std::string_view text, std::size_t from);
-
 // Finds where the lines of a text end, 64 bytes at a time: for each block, a mask of the bytes
 // that end a line (an LF, or a CR that no LF follows). Each block is looked at once, however short
 // its lines.

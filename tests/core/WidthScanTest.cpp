@@ -81,18 +81,3 @@ TEST(WidthScan, agreesWithTheCharacterRules)
         }
     }
 }
-
-TEST(WidthScan, findsEachKindOfBreak)
-{
-    std::string text(100, 'x');
-    EXPECT_EQ(findLineBreak(text, 0), text.size());
-    for (const std::size_t at : {0, 15, 16, 31, 32, 63, 64, 99}) {
-        for (const char c : {'\n', '\r'}) {
-            std::string withBreak = text;
-            withBreak[at] = c;
-            EXPECT_EQ(findLineBreak(withBreak, 0), at);
-            EXPECT_EQ(findLineBreak(withBreak, at + 1), text.size());
-            EXPECT_EQ(findLineBreak(withBreak, at), at);
-        }
-    }
-}
