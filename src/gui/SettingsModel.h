@@ -45,7 +45,6 @@ public:
 signals:
     void autoPasteChanged(bool on);
     void stayOnTopChanged(bool on);
-    void smartBreaksChanged(bool on);
     void formSizeApplied();
 
 private:
