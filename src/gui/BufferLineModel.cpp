@@ -333,19 +333,15 @@ std::optional<std::string> BufferLineModel::clipboardText() const
 
 bool BufferLineModel::replaceWithClipboard()
 {
-    const QString text = clipboardQText();
-    if (text.isEmpty())
-        return false;
-    checkLineLengths(text);
-    // The edit's clear() starts the undo history again, as the new text's paste begins it.
-    m_edit->clear();
-    QTextCursor cursor = m_edit->textCursor();
-    insertText(cursor, text);
-    m_edit->setTextCursor(cursor);
-    return true;
+    return insertClipboard(true);
 }
 
 bool BufferLineModel::paste()
+{
+    return insertClipboard(false);
+}
+
+bool BufferLineModel::insertClipboard(bool replaceAll)
 {
     // Inserted with the edit's own cursor rather than through QPlainTextEdit::paste(), which
     // first builds the text as a document of its own and would break lines at the held
@@ -354,6 +350,9 @@ bool BufferLineModel::paste()
     if (text.isEmpty())
         return false;
     checkLineLengths(text);
+    // The edit's clear() starts the undo history again, as the new text's paste begins it.
+    if (replaceAll)
+        m_edit->clear();
     QTextCursor cursor = m_edit->textCursor();
     insertText(cursor, text);
     m_edit->setTextCursor(cursor);

@@ -55,6 +55,8 @@ public:
 
 private:
     QString selectionText() const;
+    // The clipboard's text in place of the selection, or of the whole text (replaceAll).
+    bool insertClipboard(bool replaceAll);
     // After the whole text has been set: the caret goes to its start, and the text is kept.
     void finishSet(QString text);
 
