@@ -52,8 +52,6 @@ public:
     // refused or did not answer. Needs an application object.
     int send(Command command, int timeoutMs = 5000);
 
-    QString socketPath() const { return m_socketPath; }
-
 private:
     void serve(QLocalSocket* socket);
 

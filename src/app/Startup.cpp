@@ -136,6 +136,32 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         heldMessages->push_back({type, QByteArray(context.category), text});
 }
 
+// Runs a command in the running program through the main window's own handlers, inside the
+// error guard: paste-and-quote as 引用符の付加, show as a second start, quit as 終了.
+// Returns false once the program is ending.
+bool runCommand(Command command)
+{
+    if (!MainForm)
+        return false;
+    switch (command) {
+    case Command::PasteAndQuote:
+        guarded([] { MainForm->IconImgDblClick(); });
+        break;
+    case Command::Start:
+    case Command::Show:
+        guarded([] { MainForm->BringToFront(); });
+        break;
+    case Command::Quit:
+        // Saved as the session's end saves: the open settings dialog's share as well, which
+        // closing the main window alone leaves unsaved.
+        if (ConfigForm && ConfigForm->isVisible())
+            guarded([] { ConfigForm->saveShare(); });
+        guarded([] { MainForm->Exit1Click(); });
+        return !MainForm->isQuitting();
+    }
+    return true;
+}
+
 } // namespace
 
 int runNavrik(int argc, char* argv[], Command command)
@@ -171,29 +197,6 @@ int runNavrik(int argc, char* argv[], Command command)
     const int status = runEventLoop(*app);
     instance.close();
     return status;
-}
-
-bool runCommand(Command command)
-{
-    if (!MainForm)
-        return false;
-    switch (command) {
-    case Command::PasteAndQuote:
-        guarded([] { MainForm->IconImgDblClick(); });
-        break;
-    case Command::Start:
-    case Command::Show:
-        guarded([] { MainForm->BringToFront(); });
-        break;
-    case Command::Quit:
-        // Saved as the session's end saves: the open settings dialog's share as well, which
-        // closing the main window alone leaves unsaved.
-        if (ConfigForm && ConfigForm->isVisible())
-            guarded([] { ConfigForm->saveShare(); });
-        guarded([] { MainForm->Exit1Click(); });
-        return !MainForm->isQuitting();
-    }
-    return true;
 }
 
 void preferX11OnWayland()

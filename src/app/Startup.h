@@ -14,11 +14,6 @@ namespace navrik {
 // loop. Returns the exit status.
 int runNavrik(int argc, char* argv[], Command command);
 
-// Runs a command in the running program through the main window's own handlers, inside the
-// error guard: paste-and-quote as 引用符の付加, show as a second start, quit as 終了.
-// Returns false once the program is ending.
-bool runCommand(Command command);
-
 // Asks Qt for X11 (through XWayland) inside a Wayland session unless the user chose a
 // platform: the program places its windows and reads the global pointer position, which a
 // Wayland session does not allow. Call before the application object exists.

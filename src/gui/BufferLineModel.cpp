@@ -139,6 +139,22 @@ void insertHolding(QTextCursor& cursor, const QString& text)
 // A text longer than this many characters goes into the document in pieces (see insertText).
 constexpr qsizetype kPiece = qsizetype(1) << 20;
 
+// Inserts one piece of a longer text at the cursor, joined to the edit the first piece began, so
+// that the whole text is one edit the user can undo (while the document keeps an undo history).
+// Held characters go in as their objects where the piece may hold any.
+void insertPiece(QTextCursor& cursor, const QString& piece, bool first, bool holds)
+{
+    if (first)
+        cursor.beginEditBlock();
+    else
+        cursor.joinPreviousEditBlock();
+    if (holds)
+        insertHolding(cursor, piece);
+    else
+        cursor.insertText(piece);
+    cursor.endEditBlock();
+}
+
 // Inserts text at the cursor, each held character as its object, as one edit the user can undo
 // (while the document keeps an undo history). A long text goes in piece by piece, each piece
 // ending after a line feed, and the windows repaint between the pieces: the document takes in a
@@ -154,16 +170,22 @@ void insertText(QTextCursor& cursor, const QString& text)
             if (lineFeed >= from)
                 end = lineFeed + 1;
         }
-        if (from == 0)
-            cursor.beginEditBlock();
-        else
-            cursor.joinPreviousEditBlock();
-        insertHolding(cursor, from == 0 && end == text.size() ? text : text.sliced(from, end - from));
-        cursor.endEditBlock();
+        insertPiece(cursor, from == 0 && end == text.size() ? text : text.sliced(from, end - from), from == 0, true);
         from = end;
         if (from < text.size())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     } while (from < text.size());
+}
+
+// Empties the document and has fill put the new text in at the cursor it is given, all outside
+// the undo history, which starts empty again afterwards.
+void refill(QTextDocument* document, const std::function<void(QTextCursor&)>& fill)
+{
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    QTextCursor cursor(document);
+    fill(cursor);
+    document->setUndoRedoEnabled(true);
 }
 
 // text is the document's text from position `from` on, block breaks already LF: every held
@@ -311,19 +333,15 @@ std::optional<std::string> BufferLineModel::clipboardText() const
 
 bool BufferLineModel::replaceWithClipboard()
 {
-    const QString text = clipboardQText();
-    if (text.isEmpty())
-        return false;
-    checkLineLengths(text);
-    // The edit's clear() starts the undo history again, as the new text's paste begins it.
-    m_edit->clear();
-    QTextCursor cursor = m_edit->textCursor();
-    insertText(cursor, text);
-    m_edit->setTextCursor(cursor);
-    return true;
+    return insertClipboard(true);
 }
 
 bool BufferLineModel::paste()
+{
+    return insertClipboard(false);
+}
+
+bool BufferLineModel::insertClipboard(bool replaceAll)
 {
     // Inserted with the edit's own cursor rather than through QPlainTextEdit::paste(), which
     // first builds the text as a document of its own and would break lines at the held
@@ -332,6 +350,9 @@ bool BufferLineModel::paste()
     if (text.isEmpty())
         return false;
     checkLineLengths(text);
+    // The edit's clear() starts the undo history again, as the new text's paste begins it.
+    if (replaceAll)
+        m_edit->clear();
     QTextCursor cursor = m_edit->textCursor();
     insertText(cursor, text);
     m_edit->setTextCursor(cursor);
@@ -393,15 +414,16 @@ void BufferLineModel::setText(std::string text)
         // (which it empties); removing it as a selection takes it apart piece by piece.
         document->setPlainText(lines);
     } else {
-        document->setUndoRedoEnabled(false);
-        document->clear();
-        QTextCursor cursor(document);
-        insertText(cursor, lines);
-        document->setUndoRedoEnabled(true);
+        refill(document, [&](QTextCursor& cursor) { insertText(cursor, lines); });
     }
-    m_edit->setTextCursor(QTextCursor(document));
-    m_setText = std::move(lines);
-    m_setRevision = document->revision();
+    finishSet(std::move(lines));
+}
+
+void BufferLineModel::finishSet(QString text)
+{
+    m_edit->setTextCursor(QTextCursor(m_edit->document()));
+    m_setText = std::move(text);
+    m_setRevision = m_edit->document()->revision();
 }
 
 bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& convert, std::size_t growth)
@@ -461,37 +483,24 @@ bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& conver
     });
 
     m_setText = QString();
-    QTextDocument* document = m_edit->document();
-    document->setUndoRedoEnabled(false);
-    document->clear();
-    QTextCursor cursor(document);
     // Should the loop below end early, the worker gets room for every piece left, so it ends.
     const std::unique_ptr<void, std::function<void(void*)>> unblock(&room, [&](void*) {
         room.release(std::ptrdiff_t(ends.size()));
     });
-    qsizetype sinceRepaint = 0;
-    for (std::size_t i = 0; i < converted.size(); ++i) {
-        const Piece piece = converted[i].get_future().get();
-        room.release();
-        if (i == 0)
-            cursor.beginEditBlock();
-        else
-            cursor.joinPreviousEditBlock();
-        if (piece.holds)
-            insertHolding(cursor, piece.text);
-        else
-            cursor.insertText(piece.text);
-        cursor.endEditBlock();
-        sinceRepaint += piece.text.size();
-        if (sinceRepaint >= kPiece && i + 1 < converted.size()) {
-            sinceRepaint = 0;
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    refill(m_edit->document(), [&](QTextCursor& cursor) {
+        qsizetype sinceRepaint = 0;
+        for (std::size_t i = 0; i < converted.size(); ++i) {
+            const Piece piece = converted[i].get_future().get();
+            room.release();
+            insertPiece(cursor, piece.text, i == 0, piece.holds);
+            sinceRepaint += piece.text.size();
+            if (sinceRepaint >= kPiece && i + 1 < converted.size()) {
+                sinceRepaint = 0;
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
         }
-    }
-    document->setUndoRedoEnabled(true);
-    m_edit->setTextCursor(QTextCursor(document));
-    m_setText = std::move(whole);
-    m_setRevision = document->revision();
+    });
+    finishSet(std::move(whole));
     return true;
 }
 

@@ -55,10 +55,14 @@ public:
 
 private:
     QString selectionText() const;
+    // The clipboard's text in place of the selection, or of the whole text (replaceAll).
+    bool insertClipboard(bool replaceAll);
+    // After the whole text has been set: the caret goes to its start, and the text is kept.
+    void finishSet(QString text);
 
     QPlainTextEdit* m_edit;
-    // The text last given to setText or converted from the clipboard, with LF breaks, while the document still holds just it:
-    // copying all of it then needs no second read of the document.
+    // The text last set (by setText or from the converted clipboard), with LF breaks, while the
+    // document still holds just it: copying all of it then needs no second read of the document.
     QString m_setText;
     int m_setRevision = -1;
 };

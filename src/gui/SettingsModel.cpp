@@ -42,10 +42,7 @@ void SettingsModel::setAutoLines(bool on)
 
 void SettingsModel::setSmartBreaks(bool on)
 {
-    if (m_values.smartBreaks == on)
-        return;
     m_values.smartBreaks = on;
-    emit smartBreaksChanged(on);
 }
 
 void SettingsModel::setCharcters(int value)

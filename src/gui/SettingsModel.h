@@ -30,7 +30,8 @@ public:
     // Smart breaking of long lines (the main window's 禁則処理で改行).
     void setSmartBreaks(bool on);
     void setCharcters(int value);
-    // The quote mark in code page 932 bytes, as the file keeps it.
+    // The quote mark's bytes as the file keeps them: code page 932, or UTF-8 where a mark loaded
+    // as UTF-8 holds characters code page 932 lacks.
     void setMark(std::string bytes);
     // The global shortcut as tolvane.ini keeps it; the main window grabs it.
     void setHotKey(std::string text);
@@ -45,7 +46,6 @@ public:
 signals:
     void autoPasteChanged(bool on);
     void stayOnTopChanged(bool on);
-    void smartBreaksChanged(bool on);
     void formSizeApplied();
 
 private:

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QWindow>
 
-#if defined(NAVRIK_HAVE_XCB) && QT_CONFIG(xcb)
+#if QT_CONFIG(xcb)
 #define NAVRIK_WATCH_X11
 #include <xcb/xcb.h>
 

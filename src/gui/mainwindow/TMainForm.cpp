@@ -247,7 +247,6 @@ void TMainForm::bindEvents()
             [this](bool icon) { navrik::guarded([&] { FormRedraw(icon); }); });
     connect(m_settings, &navrik::SettingsModel::stayOnTopChanged, this,
             [this](bool on) { navrik::guarded([&] { applyStayOnTop(on); }); });
-    connect(m_settings, &navrik::SettingsModel::smartBreaksChanged, SmartBreaks, &QAction::setChecked);
     connect(m_settings, &navrik::SettingsModel::formSizeApplied, this,
             [this] { navrik::guarded([&] { FormRedraw(m_settings->values().autoPaste); }); });
     connect(FlagEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
