@@ -182,10 +182,13 @@ void insertText(QTextCursor& cursor, const QString& text)
 void refill(QTextDocument* document, const std::function<void(QTextCursor&)>& fill)
 {
     document->setUndoRedoEnabled(false);
+    // Undo comes back on however the fill ends: a fill that fails half-way leaves the user an
+    // editor that still undoes.
+    const std::unique_ptr<QTextDocument, void (*)(QTextDocument*)> undoBack(
+        document, [](QTextDocument* d) { d->setUndoRedoEnabled(true); });
     document->clear();
     QTextCursor cursor(document);
     fill(cursor);
-    document->setUndoRedoEnabled(true);
 }
 
 // text is the document's text from position `from` on, block breaks already LF: every held

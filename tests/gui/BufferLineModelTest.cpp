@@ -103,6 +103,10 @@ private slots:
         const QString quoted = lfOnly(fromUtf8(quoteText(pasted.toStdString(), "> ", 18)));
         QCOMPARE(fromUtf8(m_buffer.text()), quoted);
         QCOMPARE(QGuiApplication::clipboard()->text(), quoted);
+        // A conversion that fails half-way leaves an editor that still undoes.
+        const auto failing = [](std::string_view, std::string_view) -> std::string { throw Error("failed"); };
+        QVERIFY_THROWS_EXCEPTION(Error, m_buffer.replaceWithConvertedClipboard(failing, 2));
+        QVERIFY(m_edit.document()->isUndoRedoEnabled());
     }
 
     // A line longer than the buffer shows is refused with an error, pasted or quoted, and the
