@@ -68,7 +68,8 @@ constexpr const SettingInfo& settingInfo(SettingKey key)
 }
 
 // The settings that tolvane.ini keeps, each at its default until loaded or set. Values are as
-// stored: the quote mark in code page 932 bytes (the caller converts it), numbers unclamped.
+// stored: the quote mark as the file's bytes (code page 932, or UTF-8 where the file held a mark
+// that is not code page 932; the caller converts it), numbers unclamped.
 struct Settings {
     std::string mark{settingInfo(SettingKey::String).textDefault};
     std::int32_t formLeft = settingInfo(SettingKey::FormLeft).numberDefault;
