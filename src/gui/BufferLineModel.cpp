@@ -2,10 +2,8 @@
 #include "gui/BufferLineModel.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -23,6 +21,7 @@
 
 #include "core/Error.h"
 #include "gui/ErrorBox.h"
+#include "gui/SystemClipboard.h"
 
 namespace navrik {
 namespace {
@@ -252,7 +251,7 @@ QString bufferText(std::string text)
 // The clipboard's text; empty when it offers none.
 QString clipboardQText()
 {
-    return QGuiApplication::clipboard()->text();
+    return systemClipboard().text().value_or(QString());
 }
 
 // Makes Shift+Enter and Ctrl+Enter type Enter's line break, and sends the copy, cut and paste
@@ -386,7 +385,7 @@ void BufferLineModel::copySelection()
 {
     if (!m_edit->textCursor().hasSelection())
         return;
-    QGuiApplication::clipboard()->setText(selectionText());
+    systemClipboard().setText(selectionText());
 }
 
 void BufferLineModel::hide()
