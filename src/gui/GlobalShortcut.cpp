@@ -52,14 +52,29 @@ std::unique_ptr<GlobalShortcut> GlobalShortcut::create()
                                               || platform == QLatin1String("minimal"));
 }
 
-QKeySequence GlobalShortcut::parse(const QString& text)
+QKeySequence GlobalShortcut::parse(const QString& text, QString* problem)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || trimmed.compare(QLatin1String("None"), Qt::CaseInsensitive) == 0)
         return {};
+    const auto refuse = [problem](const char* why) {
+        if (problem)
+            *problem = QString::fromUtf8(why);
+        return QKeySequence();
+    };
     const QKeySequence key = QKeySequence::fromString(trimmed, QKeySequence::PortableText);
     if (key.count() != 1 || key[0].key() == Qt::Key_unknown)
-        return {};
+        return refuse("is not a key combination");
+    switch (key[0].key()) {
+    case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_AltGr: case Qt::Key_Meta:
+    case Qt::Key_Super_L: case Qt::Key_Super_R: case Qt::Key_Hyper_L: case Qt::Key_Hyper_R:
+        return refuse("names no key besides its modifiers");
+    default:
+        break;
+    }
+    // Shift alone still types: Shift+Q is the capital Q of every program's text.
+    if (!(key[0].keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return refuse("holds no Ctrl, Alt or Meta (Super), so it would take a key every program types with");
     return key;
 }
 

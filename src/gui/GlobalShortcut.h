@@ -18,9 +18,11 @@ public:
     // The implementation for the platform Qt runs on. Make it after the application object.
     static std::unique_ptr<GlobalShortcut> create();
 
-    // Reads a key combination the way tolvane.ini keeps it ("Ctrl+Alt+Q"). Empty, "None" and
-    // text that is not one key combination give an empty sequence.
-    static QKeySequence parse(const QString& text);
+    // Reads a key combination the way tolvane.ini keeps it ("Ctrl+Alt+Q"). Empty and "None" give
+    // an empty sequence; so does text that can't be a global shortcut, and then `problem` says
+    // why: it is not one key combination, it has no key but modifiers, or it lacks Ctrl, Alt and
+    // Meta (Super), so that it would take a key that every program types with.
+    static QKeySequence parse(const QString& text, QString* problem = nullptr);
 
     // Takes the combination in place of the one held before; an empty sequence only lets go.
     // Returns false when it can't be taken (another program holds it, or the platform has no

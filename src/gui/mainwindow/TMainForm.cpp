@@ -744,11 +744,11 @@ void TMainForm::GlobalHotKeyClick()
 void TMainForm::applyHotKey()
 {
     const QString text = QString::fromStdString(m_settings->values().hotKey);
-    const QKeySequence key = navrik::GlobalShortcut::parse(text);
-    const QString trimmed = text.trimmed();
-    if (key.isEmpty() && !trimmed.isEmpty() && trimmed.compare(QLatin1String("None"), Qt::CaseInsensitive) != 0)
-        std::fprintf(stderr, "navrik: HotKey=%s in tolvane.ini is not a key combination; the global shortcut is off\n",
-                     qPrintable(trimmed));
+    QString problem;
+    const QKeySequence key = navrik::GlobalShortcut::parse(text, &problem);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "navrik: HotKey=%s in tolvane.ini %s; the global shortcut is off\n",
+                     qPrintable(text.trimmed()), qPrintable(problem));
     if (!key.isEmpty())
         m_lastHotKey = m_settings->values().hotKey;
     GlobalHotKey->setChecked(!key.isEmpty());

@@ -74,8 +74,29 @@ private slots:
         using navrik::GlobalShortcut;
         QCOMPARE(GlobalShortcut::parse(" ctrl+alt+q "), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Q));
         QCOMPARE(GlobalShortcut::parse("Meta+F9"), QKeySequence(Qt::META | Qt::Key_F9));
-        for (const char* off : {"", "None", "none", "Ctrl+Alt+Nokey", "Ctrl+A, Ctrl+B"})
-            QVERIFY2(GlobalShortcut::parse(off).isEmpty(), off);
+        for (const char* off : {"", "None", "none"}) {
+            QString problem;
+            QVERIFY2(GlobalShortcut::parse(off, &problem).isEmpty() && problem.isEmpty(), off);
+        }
+        // A key without Ctrl, Alt or Meta would be taken from every program; each refusal says why.
+        const std::pair<const char*, const char*> refused[] = {
+            {"Ctrl+Alt+Nokey", "not a key combination"}, {"Ctrl+A, Ctrl+B", "not a key combination"},
+            {"Q", "no Ctrl, Alt or Meta"}, {"Shift+Q", "no Ctrl, Alt or Meta"}, {"F9", "no Ctrl, Alt or Meta"},
+            {"Ctrl+Alt", "no key besides its modifiers"}, {"Meta+Shift", "no key besides its modifiers"}};
+        for (const auto& [text, why] : refused) {
+            QString problem;
+            QVERIFY2(GlobalShortcut::parse(text, &problem).isEmpty() && problem.contains(why), text);
+        }
+    }
+
+    // A refused combination leaves the shortcut off, and the file keeps what the user wrote.
+    void refusedHotKeyKeptInTheFile()
+    {
+        navrik::test::writeSettings("HotKey=Shift+Q\r\n");
+        MainForm->FormCreate();
+        QVERIFY(!MainForm->GlobalHotKey->isChecked());
+        MainForm->FormClose();
+        QVERIFY(navrik::test::settingsText().contains("\nHotKey=Shift+Q\r\n"));
     }
 };
 
