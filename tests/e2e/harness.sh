@@ -107,9 +107,23 @@ second_navrik_says() {
 
 window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
-main_window() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | head -1 | grep .; }
+# navrik_windows TITLE: the ids of Navrik's shown windows (by their class) titled TITLE. The title
+# is read from _NET_WM_NAME, which is UTF-8 in any locale; Qt writes WM_NAME in the locale's
+# encoding, so a search of WM_NAME (xdotool search --name) misses 設定 without a UTF-8 locale.
+navrik_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --class '^Navrik$' 2>/dev/null); do
+        [[ $(xdotool getwindowname "$w" 2>/dev/null) == "$1" ]] && echo "$w"
+    done
+    return 0
+}
+main_window() { navrik_windows Navrik | head -1 | grep .; }
 no_main_window() { ! main_window >/dev/null; }
-dialog_window() { xdotool search --onlyvisible --name '^設定$' 2>/dev/null | head -1 | grep .; }
+dialog_window() { navrik_windows 設定 | head -1 | grep .; }
+
+# class_window CLASS: the id of a shown window of another program, by the class it was started
+# with (xterm -class CLASS): a shell's start-up file can retitle a terminal, not reclass it.
+class_window() { xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -1 | grep .; }
 
 # geometry [WINDOW]: prints "X Y WIDTH HEIGHT" of the window, by default the main window.
 geometry() {

@@ -7,7 +7,7 @@
 source "$(dirname "$0")/harness.sh"
 need xclip
 own_session
-windows() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | wc -l; }
+windows() { navrik_windows Navrik | wc -l; }
 
 start_display
 # With no Navrik running, the command starts one that keeps the quoted text on the clipboard.
@@ -82,15 +82,16 @@ need xterm
 icon_mode_settings
 start_navrik
 wait_until 10 geometry_is 201 110 32 32 || fail "not in icon mode: $(geometry)"
-xterm -geometry 60x10+300+300 -title other-program &
+xterm -geometry 60x10+300+300 -class NavrikOtherProgram &
 at_exit "kill $!"
-wait_until 20 xdotool search --onlyvisible --name '^other-program$' >/dev/null || fail "no xterm"
-xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^other-program$' | head -1)"
+wait_until 20 class_window NavrikOtherProgram >/dev/null || fail "no xterm"
+OTHER=$(class_window NavrikOtherProgram)
+xdotool windowfocus --sync "$OTHER"
 set_clipboard $'first line\nsecond line'
 xdotool key ctrl+alt+shift+q
 wait_until 5 clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
 screenshot quoted
-[[ $(xdotool getwindowfocus getwindowname) == other-program ]] || fail "the focus moved"
+[[ $(xdotool getwindowfocus) == "$OTHER" ]] || fail "the focus moved to $(xdotool getwindowfocus)"
 
 # Held down, the combination quotes once, not once per repeat of the key.
 xdotool keydown ctrl+alt+shift+q; sleep 1.5; xdotool keyup q shift alt ctrl

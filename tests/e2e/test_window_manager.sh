@@ -3,7 +3,7 @@
 # Under a window manager (openbox, started for this test alone, with one display for both
 # runs). A stored place that X11 cannot reach starts the window at its first-run place and a
 # stored width larger than the screen is cut to it, while the file keeps both; アイコン化
-# minimises Navrik (its WM_STATE turns Iconic) and `wmctrl -a Navrik` brings it back where it
+# minimises Navrik (its WM_STATE turns Iconic) and `wmctrl -a` brings it back where it
 # was, in window mode and in icon mode, on top of other windows again where it was before.
 # Then, at a first run, after 最上面に配置 has made the main window anew, the settings dialog's
 # frame opens in the middle of the screen above the main window, and closing the main window
@@ -32,7 +32,7 @@ minimise_and_restore() {
     choose_from_menu "$@" Up Up Up
     wait_until 10 state_is Iconic || fail "WM_STATE is $(wm_state) after アイコン化"
     screenshot "iconic-$1"
-    wmctrl -a Navrik
+    wmctrl -i -a "$WID"
     wait_until 10 state_is Normal || fail "WM_STATE is $(wm_state) after wmctrl -a"
     wait_until 10 geometry_is $before || fail "back at $(geometry), not $before"
 }

@@ -35,7 +35,7 @@ above() {
 }
 remade() { local w; w=$(main_window) && [[ $w != "$1" ]]; }
 focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
-error_box() { xdotool search --onlyvisible --name '^Navrik$' 2>/dev/null | grep -vx "$WID" | head -1 | grep .; }
+error_box() { navrik_windows Navrik | grep -vx "$WID" | head -1 | grep .; }
 no_error_box() { ! error_box >/dev/null; }
 dialog_closed() { ! dialog_window >/dev/null; }
 
