@@ -12,17 +12,17 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-keysyms1-dev
     fonts-ipafont-gothic
-    libgtest-dev libicu-dev clang libclang-rt-14-dev
+    libgtest-dev libicu-dev clang libclang-rt-14-dev libsm-dev libice-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
     librsvg2-bin scdoc gzip
 )
 # Only the tests use these: the validators of the install tree, the Debian package tools, the
-# extended attribute and ACL tools of the settings file tests, and the window and session
-# managers, the terminal and the private session bus of the end-to-end tests.
+# extended attribute and ACL tools of the settings file tests, and the window manager, the
+# terminal and the private session bus of the end-to-end tests.
 test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     attr acl
-    openbox wmctrl x11-session-utils x11-xserver-utils xterm dbus-daemon dbus-bin
+    openbox wmctrl x11-xserver-utils xterm dbus-daemon dbus-bin
 )
 
 # install_missing PACKAGE...

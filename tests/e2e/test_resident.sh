@@ -73,7 +73,7 @@ rm -f "$XDG_CONFIG_HOME/tolvane.ini"
 "$NAVRIK" --quit || fail "--quit exited $?"
 wait_exit 10
 [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
-for key in String FormLeft FormTop AutoPaste StayOnTop SmartBreaks HotKey AutoLines Charcters FormWidth FormHeight; do
+for key in String FormLeft FormTop AutoPaste StayOnTop AutoLines Charcters FormWidth FormHeight; do
     grep -q "^$key=" "$XDG_CONFIG_HOME/tolvane.ini" || fail "no $key in: $(cat "$XDG_CONFIG_HOME/tolvane.ini")"
 done
 

@@ -2,15 +2,15 @@
 # SPDX-License-Identifier: MIT
 # Ending Navrik from outside. SIGTERM, SIGINT and SIGHUP save the settings and exit with 0
 # (that one ignored at the start, as under nohup, stays ignored is StartupTest's). Under a
-# session manager (xsm) a checkpoint saves and Navrik runs on; the end of the session saves
-# and exits with 0.
+# session manager a checkpoint and a log-off save and Navrik runs on; the end of the session
+# saves and exits with 0.
 source "$(dirname "$0")/harness.sh"
 
 # saved_complete MARK: the main window's share is in the file, with the mark typed.
 saved_complete() {
     local file=$WORK/config/tolvane.ini key
     grep -q "^String=\"$1\""$'\r$' "$file" || return 1
-    for key in FormLeft=201 FormTop=110 AutoPaste=0 StayOnTop=0 SmartBreaks=0 HotKey=Ctrl+Alt+Shift+Q; do
+    for key in FormLeft=201 FormTop=110 AutoPaste=0 StayOnTop=0; do
         grep -q "^$key"$'\r$' "$file" || return 1
     done
 }
@@ -36,45 +36,50 @@ for signal in TERM INT HUP; do
 done
 NAVRIK_LAUNCH=()
 
-# The session manager: xsm in a home of its own. Its first command tells us where it listens.
-need xsm iceauth
-export HOME=$WORK/home
-mkdir -p "$HOME"
-echo "sh -c 'echo \"\$SESSION_MANAGER\" > $WORK/session-manager'" >"$HOME/.xsmstartup"
-xsm >"$WORK/xsm.log" 2>&1 &
+# The session manager: the tests' own, driven a line at a time through a pipe. session COMMAND
+# ANSWER: sends COMMAND (nothing when it is empty) and checks the manager's next answer, which it
+# gives once Navrik has done what it asked.
+ANSWERED=1 # the line that gives the manager's address
+answered() { (($(wc -l <"$WORK/session.log") >= ANSWERED)); }
+session() {
+    [[ -z $1 ]] || echo "$1" >&4
+    ANSWERED=$((ANSWERED + 1))
+    wait_until 15 answered || fail "no answer to '$1': $(cat "$WORK/session.log")"
+    local answer
+    answer=$(sed -n "${ANSWERED}p" "$WORK/session.log")
+    [[ $answer == "$2" ]] || fail "'$1': the session manager says '$answer', not '$2'"
+}
+export ICEAUTHORITY=$WORK/ICEauthority
+mkfifo "$WORK/session.in"
+"${NAVRIK_FAKE_SESSION_MANAGER:?}" <"$WORK/session.in" >"$WORK/session.log" 2>"$WORK/session.err" &
 at_exit "kill $!"
-wait_until 20 test -s "$WORK/session-manager" || fail "xsm did not start: $(cat "$WORK/xsm.log")"
-xsm_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 | grep .; }
-wait_until 10 xsm_window 'xsm: Default' >/dev/null || fail "no xsm window"
-XSM=$(xsm_window 'xsm: Default')
-
+exec 4>"$WORK/session.in"
+wait_until 10 grep -q '^listening ' "$WORK/session.log" || fail "no session manager: $(cat "$WORK/session.err")"
 export SESSION_MANAGER
-SESSION_MANAGER=$(cat "$WORK/session-manager")
+SESSION_MANAGER=$(sed -n 's/^listening //p' "$WORK/session.log")
+
 rm -f "$WORK/config/tolvane.ini"
 start_navrik
+session "" registered
 type_mark "A"
 
-# xsm's Checkpoint button (left of its lower row), then in its popup a name for the session
-# and the popup's own Checkpoint button.
-xdotool mousemove --window "$XSM" 45 37 click 1
-wait_until 10 xsm_window Checkpoint >/dev/null || fail "no checkpoint popup"
-POPUP=$(xsm_window Checkpoint)
-xdotool windowfocus "$POPUP"
-xdotool mousemove --window "$POPUP" 160 15 click 1
-xdotool type --delay 20 test
-xdotool mousemove --window "$POPUP" 44 109 click 1
-wait_until 10 saved_complete "> A" || fail "the checkpoint did not save"
-sleep 1
-kill -0 "$NAVRIK_PID" 2>/dev/null || fail "the checkpoint ended Navrik: $(cat "$WORK/navrik.log")"
+# A checkpoint saves, and Navrik runs on.
+session checkpoint saved
+saved_complete "> A" || fail "the checkpoint did not save: $(cat -A "$WORK/config/tolvane.ini")"
+navrik_running || fail "the checkpoint ended Navrik: $(cat "$WORK/navrik.log")"
 
-# The session ends: xsm's Shutdown menu, Immediately.
+# A log-off saves without calling it off; when the log-off is called off, Navrik runs on and
+# takes input again.
 type_mark "B"
-xdotool mousemove --window "$XSM" 140 37 mousedown 1
-sleep 0.5
-xdotool mousemove --window "$XSM" 140 72
-sleep 0.3
-xdotool mouseup 1
+session logoff saved
+saved_complete "> AB" || fail "the log-off did not save: $(cat -A "$WORK/config/tolvane.ini")"
+session cancel "running on"
+navrik_running || fail "the log-off ended Navrik: $(cat "$WORK/navrik.log")"
+type_mark "C"
+
+# The real end of the session saves and exits with 0.
+session die closed
 wait_exit 15
 [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE at the end of the session"
-saved_complete "> AB" || fail "not saved at the end of the session: $(cat -A "$WORK/config/tolvane.ini")"
+saved_complete "> ABC" || fail "not saved at the end of the session: $(cat -A "$WORK/config/tolvane.ini")"
 echo PASS

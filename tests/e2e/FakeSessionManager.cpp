@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: MIT
+// A stand-in X session manager over libSM and libICE, for the tests to ask Navrik for the saves a
+// desktop's session manager asks for. It listens, writes a cookie for its address to the ICE
+// authority file named by $ICEAUTHORITY (only a client given that file may connect), prints
+// "listening ADDRESS" (the value for SESSION_MANAGER), then reads one command a line and prints one
+// line when the client has answered it:
+//   checkpoint  a save the session goes on after              -> saved | save failed
+//   logoff      a save before a log-off the client may cancel -> saved | save failed | cancelled
+//   cancel      the log-off is called off                     -> running on
+//   die         the real end of the session                   -> closed (the client has gone)
+// "registered" follows the first save that a new client is asked for.
+#include <X11/ICE/ICElib.h>
+#include <X11/ICE/ICEutil.h>
+#include <X11/SM/SMlib.h>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+SmsConn s_client = nullptr;
+std::string s_answer;        // printed when the client's save is done
+bool s_cancelled = false;    // the client asked to call the log-off off
+std::vector<IceConn> s_connections;
+volatile std::sig_atomic_t s_stop = 0;
+
+void say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void saveYourself(bool shutdown, const char* answer)
+{
+    s_answer = answer;
+    s_cancelled = false;
+    SmsSaveYourself(s_client, SmSaveBoth, shutdown, shutdown ? SmInteractStyleAny : SmInteractStyleNone, False);
+}
+
+void closed(SmsConn conn)
+{
+    if (conn == s_client) {
+        s_client = nullptr;
+        say("closed");
+    }
+}
+
+Status registerClient(SmsConn conn, SmPointer, char*)
+{
+    char* id = SmsGenerateClientID(conn);
+    if (!id)
+        return 0;
+    SmsRegisterClientReply(conn, id);
+    std::free(id);
+    s_client = conn;
+    // A new client is asked for a save at once, so the session knows how to restart it.
+    s_answer = "registered";
+    SmsSaveYourself(conn, SmSaveLocal, False, SmInteractStyleNone, False);
+    return 1;
+}
+
+Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callbacks, char**)
+{
+    *mask = SmsRegisterClientProcMask | SmsInteractRequestProcMask | SmsInteractDoneProcMask
+          | SmsSaveYourselfRequestProcMask | SmsSaveYourselfP2RequestProcMask | SmsSaveYourselfDoneProcMask
+          | SmsCloseConnectionProcMask | SmsSetPropertiesProcMask | SmsDeletePropertiesProcMask
+          | SmsGetPropertiesProcMask;
+    std::memset(callbacks, 0, sizeof *callbacks);
+    callbacks->register_client.callback = registerClient;
+    callbacks->interact_request.callback = [](SmsConn conn, SmPointer, int) { SmsInteract(conn); };
+    callbacks->interact_done.callback = [](SmsConn, SmPointer, Bool cancel) { s_cancelled = s_cancelled || cancel; };
+    callbacks->save_yourself_request.callback = [](SmsConn, SmPointer, int, Bool, int, Bool, Bool) {
+        std::fprintf(stderr, "the client asked for a save of the session\n");
+    };
+    callbacks->save_yourself_phase2_request.callback = [](SmsConn conn, SmPointer) { SmsSaveYourselfPhase2(conn); };
+    callbacks->save_yourself_done.callback = [](SmsConn, SmPointer, Bool success) {
+        say(s_cancelled ? "cancelled" : success ? s_answer : "save failed");
+    };
+    callbacks->close_connection.callback = [](SmsConn conn, SmPointer, int count, char** reasons) {
+        SmFreeReasons(count, reasons);
+        IceConn ice = SmsGetIceConnection(conn);
+        closed(conn);
+        SmsCleanUp(conn);
+        IceSetShutdownNegotiation(ice, False);
+        IceCloseConnection(ice);
+    };
+    callbacks->set_properties.callback = [](SmsConn, SmPointer, int count, SmProp** props) {
+        for (int i = 0; i < count; ++i)
+            SmFreeProperty(props[i]);
+        std::free(props);
+    };
+    callbacks->delete_properties.callback = [](SmsConn, SmPointer, int count, char** names) {
+        for (int i = 0; i < count; ++i)
+            std::free(names[i]);
+        std::free(names);
+    };
+    callbacks->get_properties.callback = [](SmsConn conn, SmPointer) { SmsReturnProperties(conn, 0, nullptr); };
+    return 1;
+}
+
+// A cookie for each address, for ICE itself and for the session protocol on top of it, both in
+// our own authentication data and in the file the client reads.
+bool writeAuthority(int count, IceListenObj* listeners)
+{
+    const char* path = std::getenv("ICEAUTHORITY");
+    FILE* file = path ? std::fopen(path, "wb") : nullptr;
+    if (!file)
+        return false;
+    static char* cookie = IceGenerateMagicCookie(16);
+    static char authName[] = "MIT-MAGIC-COOKIE-1";
+    static char empty[] = "";
+    static std::vector<IceAuthDataEntry> entries;
+    bool written = true;
+    for (int i = 0; i < count; ++i) {
+        for (const char* protocol : {"ICE", "XSMP"}) {
+            char* id = IceGetListenConnectionString(listeners[i]);
+            IceAuthFileEntry entry{const_cast<char*>(protocol), 0, empty, id, authName, 16, cookie};
+            written = IceWriteAuthFileEntry(file, &entry) && written;
+            entries.push_back({const_cast<char*>(protocol), id, authName, 16, cookie});
+        }
+    }
+    IceSetPaAuthData(static_cast<int>(entries.size()), entries.data());
+    return std::fclose(file) == 0 && written;
+}
+
+void command(const std::string& line)
+{
+    if (!s_client)
+        say("no client");
+    else if (line == "checkpoint")
+        saveYourself(false, "saved");
+    else if (line == "logoff")
+        saveYourself(true, "saved");
+    else if (line == "cancel") {
+        SmsShutdownCancelled(s_client);
+        say("running on");
+    } else if (line == "die")
+        SmsDie(s_client);
+    else
+        say("unknown command " + line);
+}
+
+} // namespace
+
+int main()
+{
+    char error[256] = "";
+    if (!SmsInitialize("navrik-tests", "1", newClient, nullptr, nullptr, sizeof error, error)) {
+        std::fprintf(stderr, "SmsInitialize: %s\n", error);
+        return 1;
+    }
+    int count = 0;
+    IceListenObj* listeners = nullptr;
+    if (!IceListenForConnections(&count, &listeners, sizeof error, error)) {
+        std::fprintf(stderr, "IceListenForConnections: %s\n", error);
+        return 1;
+    }
+    if (!writeAuthority(count, listeners)) {
+        std::perror("the ICE authority file ($ICEAUTHORITY)");
+        return 1;
+    }
+    // Ended by the test: leave the loop so that the listening sockets are removed.
+    std::signal(SIGTERM, [](int) { s_stop = 1; });
+    std::signal(SIGINT, [](int) { s_stop = 1; });
+    char* address = IceComposeNetworkIdList(count, listeners);
+    say(std::string("listening ") + address);
+    std::free(address);
+
+    std::string input;
+    while (!s_stop) {
+        std::vector<pollfd> fds{{STDIN_FILENO, POLLIN, 0}};
+        for (int i = 0; i < count; ++i)
+            fds.push_back({IceGetListenConnectionNumber(listeners[i]), POLLIN, 0});
+        for (IceConn conn : s_connections)
+            fds.push_back({IceConnectionNumber(conn), POLLIN, 0});
+        if (poll(fds.data(), fds.size(), -1) < 0)
+            continue;
+        if (fds[0].revents) {
+            char buffer[256];
+            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            input.append(buffer, static_cast<size_t>(n));
+            for (size_t end; (end = input.find('\n')) != std::string::npos; input.erase(0, end + 1))
+                command(input.substr(0, end));
+        }
+        for (int i = 0; i < count; ++i) {
+            IceAcceptStatus status;
+            if (fds[1 + i].revents)
+                if (IceConn conn = IceAcceptConnection(listeners[i], &status))
+                    s_connections.push_back(conn);
+        }
+        const std::vector<IceConn> open(s_connections);
+        for (size_t i = 0; i < open.size(); ++i) {
+            if (!fds[1 + count + i].revents)
+                continue;
+            const IceProcessMessagesStatus status = IceProcessMessages(open[i], nullptr, nullptr);
+            if (status == IceProcessMessagesSuccess)
+                continue;
+            if (status == IceProcessMessagesIOError) {
+                if (s_client && SmsGetIceConnection(s_client) == open[i]) {
+                    SmsConn client = s_client;
+                    closed(client);
+                    SmsCleanUp(client);
+                }
+                IceSetShutdownNegotiation(open[i], False);
+                IceCloseConnection(open[i]);
+            }
+            std::erase(s_connections, open[i]);
+        }
+    }
+    IceFreeListenObjs(count, listeners);
+    return 0;
+}
