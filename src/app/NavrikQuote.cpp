@@ -20,13 +20,14 @@ namespace {
 // settings' defaults: "> ", off and 70.
 navrik::QuoteOptions readQuoteDefaults()
 {
+    using Key = navrik::SettingKey;
     const navrik::Settings settings = navrik::loadSettings(navrik::SettingsFile()).clamped();
     navrik::QuoteOptions options;
     // Read as the main window reads it: code page 932, or UTF-8 where that is what it holds.
-    options.mark = navrik::storedTextToUtf8(settings.mark);
-    options.adjustLines = settings.autoLines;
-    options.charactersPerLine = settings.charcters;
-    options.smartBreaks = settings.smartBreaks;
+    options.mark = navrik::storedTextToUtf8(settings.text(Key::String));
+    options.adjustLines = settings.flag(Key::AutoLines);
+    options.charactersPerLine = settings.number(Key::Charcters);
+    options.smartBreaks = settings.flag(Key::SmartBreaks);
     return options;
 }
 

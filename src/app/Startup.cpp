@@ -41,7 +41,7 @@ bool saveBothShares()
 {
     try {
         if (ConfigForm && ConfigForm->isVisible())
-            ConfigForm->saveShare();
+            s_settings->save(SettingSaver::Dialog);
         if (MainForm)
             MainForm->FormClose();
         return true;
@@ -155,7 +155,7 @@ bool runCommand(Command command)
         // Saved as the session's end saves: the open settings dialog's share as well, which
         // closing the main window alone leaves unsaved.
         if (ConfigForm && ConfigForm->isVisible())
-            guarded([] { ConfigForm->saveShare(); });
+            guarded([] { s_settings->save(SettingSaver::Dialog); });
         guarded([] { MainForm->Exit1Click(); });
         return !MainForm->isQuitting();
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/Settings.h"
 
+#include "core/SettingsDocument.h"
 #include "core/SettingsFile.h"
 
 #include <algorithm>
@@ -9,39 +10,39 @@ namespace navrik {
 
 namespace {
 
-std::int32_t* number(Settings& values, SettingKey key)
+bool isText(SettingKind kind)
 {
-    switch (key) {
-    case SettingKey::FormLeft: return &values.formLeft;
-    case SettingKey::FormTop: return &values.formTop;
-    case SettingKey::FormWidth: return &values.formWidth;
-    case SettingKey::FormHeight: return &values.formHeight;
-    case SettingKey::Charcters: return &values.charcters;
-    default: return nullptr;
-    }
+    return kind == SettingKind::Text || kind == SettingKind::QuotedText;
 }
 
-bool* flag(Settings& values, SettingKey key)
+// The value as its line holds it.
+std::string storedForm(const SettingInfo& info, const Settings& values)
 {
-    switch (key) {
-    case SettingKey::AutoPaste: return &values.autoPaste;
-    case SettingKey::AutoLines: return &values.autoLines;
-    case SettingKey::StayOnTop: return &values.stayOnTop;
-    case SettingKey::SmartBreaks: return &values.smartBreaks;
-    default: return nullptr;
+    switch (info.kind) {
+    case SettingKind::Text: return values.text(info.key);
+    case SettingKind::QuotedText: return '"' + values.text(info.key) + '"';
+    case SettingKind::Number: return std::to_string(clampSetting(info.key, values.number(info.key)));
+    case SettingKind::Flag: return values.flag(info.key) ? "1" : "0";
     }
+    return {};
 }
 
-std::string* text(Settings& values, SettingKey key)
+bool savesFor(const SettingInfo& info, SettingSaver saver)
 {
-    switch (key) {
-    case SettingKey::String: return &values.mark;
-    case SettingKey::HotKey: return &values.hotKey;
-    default: return nullptr;
-    }
+    return (static_cast<unsigned>(info.savedBy) & static_cast<unsigned>(saver)) != 0;
 }
 
 } // namespace
+
+Settings::Settings()
+{
+    for (const SettingInfo& info : kSettingTable) {
+        if (isText(info.kind))
+            setText(info.key, std::string(info.textDefault));
+        else
+            setNumber(info.key, info.numberDefault);
+    }
+}
 
 std::int32_t clampSetting(SettingKey key, std::int64_t value)
 {
@@ -55,51 +56,58 @@ Settings Settings::clamped() const
 {
     Settings out = *this;
     for (const SettingInfo& info : kSettingTable) {
-        if (std::int32_t* value = number(out, info.key))
-            *value = clampSetting(info.key, *value);
+        if (info.kind == SettingKind::Number)
+            out.setNumber(info.key, clampSetting(info.key, number(info.key)));
     }
     return out;
 }
 
-Settings loadSettings(const SettingsFile& file)
+Settings loadSettings(const SettingsDocument& document)
 {
     Settings values;
     for (const SettingInfo& info : kSettingTable) {
         switch (info.kind) {
         case SettingKind::Text:
-            *text(values, info.key) = file.ReadText(kSettingsSection, info.name, info.textDefault);
+        case SettingKind::QuotedText:
+            values.setText(info.key, document.text(kSettingsSection, info.name, info.textDefault));
             break;
         case SettingKind::Number:
-            *number(values, info.key) = file.ReadNumber(kSettingsSection, info.name, info.numberDefault);
+            values.setNumber(info.key, document.number(kSettingsSection, info.name, info.numberDefault));
             break;
         case SettingKind::Flag:
-            *flag(values, info.key) = file.ReadFlag(kSettingsSection, info.name, info.numberDefault != 0);
+            values.setFlag(info.key, document.flag(kSettingsSection, info.name, info.numberDefault != 0));
             break;
         }
     }
     return values;
 }
 
-void saveSettings(const SettingsFile& file, const Settings& values, std::initializer_list<SettingKey> keys)
+Settings loadSettings(const SettingsFile& file)
 {
-    Settings copy = values;
-    for (SettingKey key : keys) {
-        const SettingInfo& info = settingInfo(key);
-        switch (info.kind) {
-        case SettingKind::Text:
-            if (key == SettingKey::String)
-                file.WriteText(kSettingsSection, info.name, '"' + copy.mark + '"');
-            else
-                file.WriteText(kSettingsSection, info.name, *text(copy, key));
-            break;
-        case SettingKind::Number:
-            file.WriteNumber(kSettingsSection, info.name, *number(copy, key));
-            break;
-        case SettingKind::Flag:
-            file.WriteFlag(kSettingsSection, info.name, *flag(copy, key));
-            break;
+    return loadSettings(file.load());
+}
+
+bool writeSettings(SettingsDocument& document, std::initializer_list<SettingsShare> shares)
+{
+    static const Settings defaults;
+    for (const SettingsShare& share : shares) {
+        for (const SettingInfo& info : kSettingTable) {
+            if (!savesFor(info, share.saver))
+                continue;
+            const std::string value = storedForm(info, share.values);
+            if (info.written == SettingWrite::WhenUsed && value == storedForm(info, defaults)
+                && !document.holds(kSettingsSection, info.name))
+                continue;
+            if (!document.set(kSettingsSection, info.name, value))
+                return false;
         }
     }
+    return true;
+}
+
+void saveSettings(const SettingsFile& file, std::initializer_list<SettingsShare> shares)
+{
+    file.save([&](SettingsDocument& document) { return writeSettings(document, shares); });
 }
 
 } // namespace navrik

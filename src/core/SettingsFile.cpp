@@ -2,14 +2,12 @@
 #include "core/SettingsFile.h"
 
 #include "core/Error.h"
-#include "core/IntegerText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <unicode/ucnv.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,312 +23,6 @@ namespace fs = std::filesystem;
 namespace navrik {
 
 namespace {
-
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
-template <class Ch> using View = std::basic_string_view<Ch>;
-template <class Ch> using Text = std::basic_string<Ch>;
-
-// ---- Parsing, over bytes or over UTF-16 code units -----------------------------------------
-
-template <class Ch> bool isBlank(Ch c) { return c == Ch(' ') || c == Ch('\t'); }
-template <class Ch> bool isLineBreak(Ch c) { return c == Ch('\r') || c == Ch('\n'); }
-
-template <class Ch> View<Ch> trim(View<Ch> s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-template <class Ch> Ch asciiLower(Ch c) { return (c >= Ch('A') && c <= Ch('Z')) ? Ch(c - 'A' + 'a') : c; }
-
-template <class Ch> bool sameName(View<Ch> a, View<Ch> b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-// One line of the file as offsets into it: [begin, contentEnd) is the text, [contentEnd, end)
-// its line break (CR LF, LF, a lone CR, or nothing on an unterminated last line).
-struct Line {
-    std::size_t begin = 0;
-    std::size_t contentEnd = 0;
-    std::size_t end = 0;
-};
-
-template <class Ch> Line lineAt(View<Ch> text, std::size_t pos)
-{
-    std::size_t brk = pos;
-    while (brk < text.size() && !isLineBreak(text[brk]))
-        ++brk;
-    if (brk == text.size())
-        return {pos, brk, brk};
-    // CR LF, LF or a lone CR, as breakAt reads them, over bytes or UTF-16 code units alike.
-    const bool crLf = text[brk] == Ch('\r') && brk + 1 < text.size() && text[brk + 1] == Ch('\n');
-    return {pos, brk, brk + (crLf ? 2 : 1)};
-}
-
-// Where a section and a key stand in the file. Only the first section with the name counts,
-// and in it the first line that names the key: "key=value", or the bare name, which holds no
-// value and so reads as the default.
-struct Location {
-    bool sectionFound = false;
-    bool keyFound = false;
-    bool hasValue = false;        // the key's line has an equals sign
-    Line keyLine;                 // the key's line, when found
-    std::size_t nameEnd = 0;      // just after the key's name as the line spells it
-    std::size_t valueBegin = 0;   // just after the key line's equals sign
-    Line lastLine;                // the section's last key line, or its header without any
-};
-
-template <class Ch>
-Location locate(View<Ch> text, std::size_t start, View<Ch> section, View<Ch> key)
-{
-    Location where;
-    section = trim(section);
-    key = trim(key);
-    bool inSection = false;
-    for (std::size_t pos = start; pos < text.size();) {
-        const Line line = lineAt(text, pos);
-        pos = line.end;
-        const View<Ch> content = text.substr(line.begin, line.contentEnd - line.begin);
-        const View<Ch> trimmed = trim(content);
-        // A header needs its closing bracket; "[name" without one is an ordinary line.
-        const std::size_t close = trimmed.find(Ch(']'));
-        if (trimmed.starts_with(Ch('[')) && close != View<Ch>::npos) {
-            if (inSection)
-                break;
-            if (sameName(trim(trimmed.substr(1, close - 1)), section)) {
-                where.sectionFound = inSection = true;
-                where.lastLine = line;
-            }
-            continue;
-        }
-        if (!inSection)
-            continue;
-        const std::size_t equals = content.find(Ch('='));
-        const View<Ch> name = trim(content.substr(0, equals));
-        if (equals != View<Ch>::npos)
-            where.lastLine = line;
-        if (!name.empty() && sameName(name, key)) {
-            where.keyFound = true;
-            where.hasValue = equals != View<Ch>::npos;
-            where.keyLine = line;
-            where.nameEnd = std::size_t(name.data() + name.size() - text.data());
-            where.valueBegin = where.hasValue ? line.begin + equals + 1 : line.contentEnd;
-            break;
-        }
-    }
-    return where;
-}
-
-// The key's value as stored, blanks around it trimmed.
-template <class Ch> View<Ch> rawValue(View<Ch> text, const Location& where)
-{
-    return trim(text.substr(where.valueBegin, where.keyLine.contentEnd - where.valueBegin));
-}
-
-// The value as a reader gets it: it ends at a NUL, as a C string does, and then loses one pair
-// of matching double quotes or apostrophes around it.
-template <class Ch> View<Ch> readValue(View<Ch> raw)
-{
-    raw = raw.substr(0, raw.find(Ch('\0')));
-    if (raw.size() >= 2 && (raw.front() == Ch('"') || raw.front() == Ch('\'')) && raw.back() == raw.front())
-        raw = raw.substr(1, raw.size() - 2);
-    return raw;
-}
-
-// The file with the key's line set to "key=value", every other unit kept. A key that is
-// already there keeps its own spelling and what stands before it on its line.
-template <class Ch>
-Text<Ch> withKey(View<Ch> text, std::size_t start, const Location& where, View<Ch> section,
-                 View<Ch> key, View<Ch> value)
-{
-    static constexpr Ch lineBreak[] = {Ch('\r'), Ch('\n')};
-    const View<Ch> crlf(lineBreak, 2);
-    const Ch equals = Ch('=');
-    Text<Ch> out;
-    out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
-    auto appendKeyLine = [&] { out.append(key).append(1, equals).append(value); };
-
-    if (where.keyFound) {
-        out.append(text.substr(0, where.nameEnd)).append(1, equals).append(value);
-        out.append(text.substr(where.keyLine.contentEnd));
-    } else if (where.sectionFound) {
-        const Line after = where.lastLine;
-        out.append(text.substr(0, after.end));
-        if (after.end == after.contentEnd)
-            out.append(crlf);
-        appendKeyLine();
-        out.append(crlf);
-        out.append(text.substr(after.end));
-    } else {
-        out.append(text);
-        if (text.size() > start && !isLineBreak(text.back()))
-            out.append(crlf);
-        out.append(1, Ch('[')).append(section).append(1, Ch(']')).append(crlf);
-        appendKeyLine();
-        out.append(crlf);
-    }
-    return out;
-}
-
-// ---- Encodings ----------------------------------------------------------------------------
-
-// A file that starts with a UTF-16 byte-order mark is UTF-16 throughout, and stays so when it
-// is rewritten; any other file is bytes (code page 932 in practice), with an optional UTF-8
-// byte-order mark that is skipped.
-enum class Encoding { Bytes, Utf16LE, Utf16BE };
-
-Encoding encodingOf(std::string_view file)
-{
-    if (file.starts_with("\xFF\xFE"))
-        return Encoding::Utf16LE;
-    if (file.starts_with("\xFE\xFF"))
-        return Encoding::Utf16BE;
-    return Encoding::Bytes;
-}
-
-// The code units after the byte-order mark. An odd last byte is left out; the writer puts it
-// back where it was.
-std::u16string decodeUtf16(std::string_view file, bool bigEndian)
-{
-    std::u16string units;
-    units.reserve(file.size() / 2);
-    for (std::size_t i = 2; i + 1 < file.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(file[i]);
-        const auto second = static_cast<unsigned char>(file[i + 1]);
-        units.push_back(bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first));
-    }
-    return units;
-}
-
-std::string encodeUtf16(std::u16string_view units, bool bigEndian, std::string_view oddByte)
-{
-    std::string file(bigEndian ? "\xFE\xFF" : "\xFF\xFE");
-    file.reserve(2 + units.size() * 2 + oddByte.size());
-    for (const char16_t unit : units) {
-        const char high = char(unit >> 8);
-        const char low = char(unit & 0xFF);
-        file.push_back(bigEndian ? high : low);
-        file.push_back(bigEndian ? low : high);
-    }
-    return file.append(oddByte);
-}
-
-struct ConverterCloser {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
-Converter openConverter(const char* name)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    Converter converter(ucnv_open(name, &status));
-    return U_FAILURE(status) ? nullptr : std::move(converter);
-}
-
-// Bytes to UTF-16 with the given converter, failing on bytes it does not define.
-std::optional<std::u16string> strictlyToUtf16(const char* encoding, std::string_view bytes)
-{
-    Converter converter = openConverter(encoding);
-    if (!converter)
-        return std::nullopt;
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    std::u16string units(bytes.size() + 1, u'\0');
-    const int32_t length = ucnv_toUChars(converter.get(), units.data(), int32_t(units.size()),
-                                         bytes.data(), int32_t(bytes.size()), &status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    units.resize(std::size_t(length));
-    return units;
-}
-
-// A value or a name for a UTF-16 file: the caller's bytes are code page 932, or else UTF-8.
-std::optional<std::u16string> toUtf16(std::string_view bytes)
-{
-    if (auto units = strictlyToUtf16("cp932", bytes))
-        return units;
-    return strictlyToUtf16("UTF-8", bytes);
-}
-
-// A value read from a UTF-16 file, in code page 932 as every other value; a character that
-// code page has no bytes for becomes '?'.
-std::string toCp932(std::u16string_view units)
-{
-    Converter converter = openConverter("cp932");
-    if (!converter || units.empty())
-        return {};
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setSubstChars(converter.get(), "?", 1, &status);
-    std::string bytes(units.size() * 2 + 1, '\0');
-    const int32_t length = ucnv_fromUChars(converter.get(), bytes.data(), int32_t(bytes.size()),
-                                           units.data(), int32_t(units.size()), &status);
-    if (U_FAILURE(status))
-        return {};
-    bytes.resize(std::size_t(length));
-    return bytes;
-}
-
-std::string readText(std::string_view file, std::string_view section, std::string_view key,
-                     std::string_view defaultValue)
-{
-    const Encoding encoding = encodingOf(file);
-    if (encoding == Encoding::Bytes) {
-        const std::size_t start = file.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
-        const Location where = locate(file, start, section, key);
-        if (!where.hasValue)
-            return std::string(defaultValue);
-        return std::string(readValue(rawValue(file, where)));
-    }
-    const std::u16string units = decodeUtf16(file, encoding == Encoding::Utf16BE);
-    const auto section16 = toUtf16(section);
-    const auto key16 = toUtf16(key);
-    if (!section16 || !key16)
-        return std::string(defaultValue);
-    const Location where = locate<char16_t>(units, 0, *section16, *key16);
-    if (!where.hasValue)
-        return std::string(defaultValue);
-    return toCp932(readValue(rawValue<char16_t>(units, where)));
-}
-
-// The file's new contents with the key set: nothing when the key already holds the value (its
-// line is then left exactly as it is), and an empty string when the value can't be stored.
-std::optional<std::string> rewrite(std::string_view file, std::string_view section,
-                                   std::string_view key, std::string_view value)
-{
-    const Encoding encoding = encodingOf(file);
-    if (encoding == Encoding::Bytes) {
-        const std::size_t start = file.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
-        const Location where = locate(file, start, section, key);
-        if (where.hasValue && rawValue(file, where) == value)
-            return std::nullopt;
-        return withKey(file, start, where, section, key, value);
-    }
-    const bool bigEndian = encoding == Encoding::Utf16BE;
-    const std::u16string units = decodeUtf16(file, bigEndian);
-    const auto section16 = toUtf16(section);
-    const auto key16 = toUtf16(key);
-    const auto value16 = toUtf16(value);
-    if (!section16 || !key16 || !value16)
-        return std::string();
-    const Location where = locate<char16_t>(units, 0, *section16, *key16);
-    // A stored value that code page 932 can't hold reads as '?': writing back what was read
-    // must keep the original characters.
-    if (where.hasValue && toCp932(rawValue<char16_t>(units, where)) == value)
-        return std::nullopt;
-    const std::u16string changed = withKey<char16_t>(units, 0, where, *section16, *key16, *value16);
-    return encodeUtf16(changed, bigEndian, file.size() % 2 ? file.substr(file.size() - 1) : "");
-}
 
 // ---- File access --------------------------------------------------------------------------
 
@@ -627,11 +319,6 @@ bool rewriteInPlace(int fd, std::string_view contents, std::string_view old)
     return false;
 }
 
-bool holdsLineBreakOrNul(std::string_view s)
-{
-    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 } // namespace
 
 SettingsFile::SettingsFile(fs::path path) : m_path(std::move(path)) {}
@@ -641,33 +328,28 @@ void SettingsFile::failWrite() const
     throw Error(m_path.filename().string() + " に書き込めません");
 }
 
-std::string SettingsFile::ReadText(std::string_view section, std::string_view key,
-                                   std::string_view defaultValue) const
+SettingsDocument SettingsFile::load() const
 {
-    const LoadedFile file = loadFile(m_path);
-    if (file.status != LoadStatus::Loaded)
-        return std::string(defaultValue);
-    return readText(file.text, section, key, defaultValue).substr(0, kMaxTextLength);
+    LoadedFile file = loadFile(m_path);
+    return file.status == LoadStatus::Loaded ? SettingsDocument(std::move(file.text)) : SettingsDocument();
 }
 
-void SettingsFile::WriteText(std::string_view section, std::string_view key,
-                             std::string_view value) const
+void SettingsFile::save(const std::function<bool(SettingsDocument&)>& change) const
 {
-    // A line break inside a name or a value would split the line and corrupt the file.
-    if (holdsLineBreakOrNul(section) || holdsLineBreakOrNul(key) || holdsLineBreakOrNul(value))
-        failWrite();
-
     const std::optional<WriteTarget> target = writeTarget(m_path);
     LockedFile file;
     if (!target || !openLocked(*target, file))
         failWrite();
     const fs::path& path = target->path;
-    // A save that fails leaves no empty file of its own making behind.
-    auto fail = [&]() {
+    // A save that fails, or finds nothing to write, leaves no empty file of its own making behind.
+    auto removeCreated = [&]() {
         struct stat now {};
         if (file.created && ::lstat(path.c_str(), &now) == 0 && now.st_ino == file.info.st_ino
             && now.st_dev == file.info.st_dev)
             ::unlink(path.c_str());
+    };
+    auto fail = [&]() {
+        removeCreated();
         failWrite();
     };
 
@@ -681,46 +363,24 @@ void SettingsFile::WriteText(std::string_view section, std::string_view key,
             || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0))
         fail();
 
-    const std::optional<std::string> contents = rewrite(*old, section, key, value);
-    if (!contents)
-        return;
-    if (contents->empty())
+    SettingsDocument document(*old);
+    if (!change(document))
         fail();
+    const std::string contents = document.bytes();
+    if (contents == *old) {
+        removeCreated();
+        return;
+    }
 
     const std::string temporaryPrefix = "." + path.filename().string() + ".";
     removeStaleTemporaries(folderOf(path), temporaryPrefix);
     const Replaced replaced = file.info.st_nlink > 1
         ? Replaced::CannotKeep
-        : replaceFile(path, file.info, file.fd.get(), *contents);
+        : replaceFile(path, file.info, file.fd.get(), contents);
     if (replaced == Replaced::Done)
         return;
-    if (replaced == Replaced::Failed || !rewriteInPlace(file.fd.get(), *contents, *old))
+    if (replaced == Replaced::Failed || !rewriteInPlace(file.fd.get(), contents, *old))
         fail();
-}
-
-std::int32_t SettingsFile::ReadNumber(std::string_view section, std::string_view key,
-                                      std::int32_t defaultValue) const
-{
-    std::string text = ReadText(section, key, {});
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.replace(0, 2, "$");
-    return readInt32(text).value_or(defaultValue);
-}
-
-void SettingsFile::WriteNumber(std::string_view section, std::string_view key,
-                               std::int32_t value) const
-{
-    WriteText(section, key, std::to_string(value));
-}
-
-bool SettingsFile::ReadFlag(std::string_view section, std::string_view key, bool defaultValue) const
-{
-    return ReadNumber(section, key, defaultValue ? 1 : 0) != 0;
-}
-
-void SettingsFile::WriteFlag(std::string_view section, std::string_view key, bool value) const
-{
-    WriteText(section, key, value ? "1" : "0");
 }
 
 } // namespace navrik

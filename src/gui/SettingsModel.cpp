@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/SettingsModel.h"
 
+#include "codec/Cp932.h"
 #include "core/SettingsFile.h"
 
 #include <utility>
@@ -9,6 +10,9 @@ namespace navrik {
 
 SettingsModel::SettingsModel(QObject* parent)
     : QObject(parent)
+    , m_mark(QString::fromStdString(m_values.text(SettingKey::String)))
+    , m_loadedMark(m_mark)
+    , m_loadedMarkBytes(m_values.text(SettingKey::String))
 {
 }
 
@@ -16,54 +20,58 @@ Settings SettingsModel::load()
 {
     const Settings stored = loadSettings(SettingsFile());
     m_values = stored.clamped();
+    m_loadedMarkBytes = stored.text(SettingKey::String);
+    m_loadedMark = m_mark = QString::fromStdString(storedTextToUtf8(m_loadedMarkBytes));
+    m_dialogStayOnTop = m_values.flag(SettingKey::StayOnTop);
     return stored;
 }
 
-void SettingsModel::setAutoPaste(bool on)
+void SettingsModel::save(SettingSaver window) const
 {
-    if (m_values.autoPaste == on)
+    if (window == SettingSaver::Dialog) {
+        Settings share = m_values;
+        share.setFlag(SettingKey::StayOnTop, m_dialogStayOnTop);
+        saveSettings(SettingsFile(), {{share, window}});
+    } else {
+        saveSettings(SettingsFile(), {{m_values, window}});
+    }
+}
+
+void SettingsModel::setFlag(SettingKey key, bool on)
+{
+    if (m_values.flag(key) == on)
         return;
-    m_values.autoPaste = on;
-    emit autoPasteChanged(on);
+    m_values.setFlag(key, on);
+    emit changed(key);
 }
 
-void SettingsModel::setStayOnTop(bool on)
+void SettingsModel::setNumber(SettingKey key, std::int32_t value)
 {
-    if (m_values.stayOnTop == on)
+    if (m_values.number(key) == value)
         return;
-    m_values.stayOnTop = on;
-    emit stayOnTopChanged(on);
+    m_values.setNumber(key, value);
+    emit changed(key);
 }
 
-void SettingsModel::setAutoLines(bool on)
+void SettingsModel::setText(SettingKey key, std::string text)
 {
-    m_values.autoLines = on;
+    if (m_values.text(key) == text)
+        return;
+    m_values.setText(key, std::move(text));
+    emit changed(key);
 }
 
-void SettingsModel::setSmartBreaks(bool on)
+void SettingsModel::setMark(const QString& mark)
 {
-    m_values.smartBreaks = on;
-}
-
-void SettingsModel::setCharcters(int value)
-{
-    m_values.charcters = value;
-}
-
-void SettingsModel::setMark(std::string bytes)
-{
-    m_values.mark = std::move(bytes);
-}
-
-void SettingsModel::setHotKey(std::string text)
-{
-    m_values.hotKey = std::move(text);
-}
-
-void SettingsModel::setFormSize(int width, int height)
-{
-    m_values.formWidth = width;
-    m_values.formHeight = height;
+    if (mark == m_mark)
+        return;
+    m_mark = mark;
+    // Typed text only ever holds characters that code page 932 can store; a mark loaded as UTF-8
+    // may hold others, and then stays UTF-8.
+    std::string bytes = m_loadedMarkBytes;
+    if (mark != m_loadedMark && !utf8ToCp932(mark.toStdString(), bytes))
+        bytes = mark.toStdString();
+    setText(SettingKey::String, std::move(bytes));
 }
 
 void SettingsModel::applyFormSize()

@@ -70,6 +70,11 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     void put(const std::string& bytes) const { std::ofstream(m_file, std::ios::binary) << bytes; }
+    SettingsDocument document() const { return m_settings.load(); }
+    void write(std::string_view section, std::string_view key, std::string_view value) const
+    {
+        m_settings.save([&](SettingsDocument& d) { return d.set(section, key, value); });
+    }
     std::string contents() const { return std::string(std::istreambuf_iterator<char>(std::ifstream(m_file).rdbuf()), {}); }
 
     // The write must fail with the user's message and leave the file and its directory as they were.
@@ -79,7 +84,7 @@ protected:
         const auto entries = std::distance(fs::directory_iterator(m_dir), {});
         std::string message;
         try {
-            m_settings.WriteText("Inyou", "AutoPaste", value);
+            write("Inyou", "AutoPaste", value);
         } catch (const Error& error) {
             message = error.what();
         }
@@ -106,19 +111,19 @@ TEST_F(SettingsFileTest, TextValuesAreTrimmedUnquotedAndCut)
     };
     for (const auto& [raw, expected] : cases) {
         put("[Inyou]\r\nk=" + raw + "\r\n");
-        EXPECT_EQ(m_settings.ReadText("Inyou", "k", "default"), expected) << raw;
+        EXPECT_EQ(document().text("Inyou", "k", "default"), expected) << raw;
     }
     put("\xEF\xBB\xBF; comment\nString=outside\n[Other]\nString=other\n[ inyou ]\n#String=c\n"
         "  string = first \nString=second\n[Inyou]\nFormLeft=9");
-    EXPECT_EQ(m_settings.ReadText("INYOU", "STRING", "d"), "first");
-    EXPECT_EQ(m_settings.ReadText("Other", "String", "d"), "other");
-    EXPECT_EQ(m_settings.ReadText("Inyou", "FormLeft", " d "), " d "); // only the first section counts
+    EXPECT_EQ(document().text("INYOU", "STRING", "d"), "first");
+    EXPECT_EQ(document().text("Other", "String", "d"), "other");
+    EXPECT_EQ(document().text("Inyou", "FormLeft", " d "), " d "); // only the first section counts
 
     // A header needs its closing bracket, and a bare key name is the key, holding no value.
     put("[Other]\r\n[Inyou\r\nFormLeft=3\r\n[Inyou]\r\nString\r\nString=y\r\n");
-    EXPECT_EQ(m_settings.ReadNumber("Other", "FormLeft", 7), 3);
-    EXPECT_EQ(m_settings.ReadNumber("Inyou", "FormLeft", 7), 7);
-    EXPECT_EQ(m_settings.ReadText("Inyou", "String", "d"), "d");
+    EXPECT_EQ(document().number("Other", "FormLeft", 7), 3);
+    EXPECT_EQ(document().number("Inyou", "FormLeft", 7), 7);
+    EXPECT_EQ(document().text("Inyou", "String", "d"), "d");
 }
 
 TEST_F(SettingsFileTest, NumbersAndFlags)
@@ -129,12 +134,12 @@ TEST_F(SettingsFileTest, NumbersAndFlags)
     };
     for (const auto& [raw, expected] : cases) {
         put("[Inyou]\r\nFormLeft=" + raw + "\r\n");
-        EXPECT_EQ(m_settings.ReadNumber("Inyou", "FormLeft", 7), expected) << raw;
+        EXPECT_EQ(document().number("Inyou", "FormLeft", 7), expected) << raw;
     }
     for (const auto& [raw, on, off] : {std::tuple{"2", true, true}, {"0", false, false}, {"yes", true, false}}) {
         put(std::string("[Inyou]\r\nAutoPaste=") + raw + "\r\n");
-        EXPECT_EQ(m_settings.ReadFlag("Inyou", "AutoPaste", true), on) << raw;
-        EXPECT_EQ(m_settings.ReadFlag("Inyou", "AutoPaste", false), off) << raw;
+        EXPECT_EQ(document().flag("Inyou", "AutoPaste", true), on) << raw;
+        EXPECT_EQ(document().flag("Inyou", "AutoPaste", false), off) << raw;
     }
 }
 
@@ -156,7 +161,7 @@ TEST_F(SettingsFileTest, WritesKeepEveryOtherByte)
     for (const auto& [before, key, value, after] : cases) {
         put(before);
         fs::permissions(m_file, fs::perms(0640));
-        m_settings.WriteNumber("Inyou", key, value);
+        write("Inyou", key, std::to_string(value));
         EXPECT_EQ(contents(), after) << before;
         EXPECT_EQ(fs::status(m_file).permissions(), fs::perms(0640));
     }
@@ -164,9 +169,9 @@ TEST_F(SettingsFileTest, WritesKeepEveryOtherByte)
     // Any size that fits in memory is read and rewritten.
     put("[Inyou]\r\nFormLeft=3\r\n");
     fs::resize_file(m_file, 65 << 20);
-    EXPECT_EQ(m_settings.ReadNumber("Inyou", "FormLeft", 7), 3);
-    m_settings.WriteNumber("Inyou", "FormLeft", 4);
-    EXPECT_EQ(m_settings.ReadNumber("Inyou", "FormLeft", 7), 4);
+    EXPECT_EQ(document().number("Inyou", "FormLeft", 7), 3);
+    write("Inyou", "FormLeft", "4");
+    EXPECT_EQ(document().number("Inyou", "FormLeft", 7), 4);
     EXPECT_EQ(fs::file_size(m_file), std::uintmax_t(65 << 20));
 }
 
@@ -176,19 +181,19 @@ TEST_F(SettingsFileTest, Utf16FilesStayUtf16)
 {
     for (const bool bigEndian : {false, true}) {
         put(utf16(u"[Inyou]\r\nString=\"＞ \"\r\nFormLeft=5\r\n[Other]\r\nString=\"😀\"\r\n", bigEndian) + "!");
-        EXPECT_EQ(m_settings.ReadText("Inyou", "String", "d"), "\x81\x84 ");
-        EXPECT_EQ(m_settings.ReadNumber("Inyou", "FormLeft", 7), 5);
-        EXPECT_EQ(m_settings.ReadText("Other", "String", "d"), "?");
+        EXPECT_EQ(document().text("Inyou", "String", "d"), "\x81\x84 ");
+        EXPECT_EQ(document().number("Inyou", "FormLeft", 7), 5);
+        EXPECT_EQ(document().text("Other", "String", "d"), "?");
 
         // What was read goes back unchanged, even where code page 932 can't hold it.
         const std::string before = contents();
-        m_settings.WriteText("Other", "String", "\"?\"");
-        m_settings.WriteText("Inyou", "String", "\"\x81\x84 \"");
+        write("Other", "String", "\"?\"");
+        write("Inyou", "String", "\"\x81\x84 \"");
         EXPECT_EQ(contents(), before);
 
-        m_settings.WriteText("Inyou", "String", "\"\x88\xF8 \"");
-        m_settings.WriteNumber("Inyou", "FormTop", 7);
-        m_settings.WriteNumber("New", "A", 1);
+        write("Inyou", "String", "\"\x88\xF8 \"");
+        write("Inyou", "FormTop", "7");
+        write("New", "A", "1");
         EXPECT_EQ(contents(), utf16(u"[Inyou]\r\nString=\"引 \"\r\nFormLeft=5\r\nFormTop=7\r\n"
                                     u"[Other]\r\nString=\"😀\"\r\n[New]\r\nA=1\r\n", bigEndian) + "!");
     }
@@ -218,14 +223,14 @@ TEST_F(SettingsFileTest, LinksLeadOnlyToTheUsersOwnFile)
     fs::create_directories(m_dir / "real");
     std::ofstream(m_dir / "real/tolvane.ini") << "[Inyou]\r\n";
     fs::create_symlink("real/tolvane.ini", m_file);
-    m_settings.WriteNumber("Inyou", "FormTop", 7);
+    write("Inyou", "FormTop", "7");
     EXPECT_TRUE(fs::is_symlink(m_file));
     EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=7\r\n");
 
     for (const char* target : {"missing/tolvane.ini", "real"}) {
         fs::remove(m_file);
         fs::create_symlink(target, m_file);
-        EXPECT_THROW(m_settings.WriteNumber("Inyou", "FormTop", 7), Error) << target;
+        EXPECT_THROW(write("Inyou", "FormTop", "7"), Error) << target;
     }
     EXPECT_FALSE(fs::exists(m_dir / "missing"));
 
@@ -243,7 +248,7 @@ TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
 {
     put("[Inyou]\r\n");
     fs::create_hard_link(m_file, m_dir / "other.ini");
-    m_settings.WriteNumber("Inyou", "FormTop", 1);
+    write("Inyou", "FormTop", "1");
     EXPECT_EQ(fs::hard_link_count(m_file), 2u);
     EXPECT_TRUE(fs::equivalent(m_file, m_dir / "other.ini"));
     fs::remove(m_dir / "other.ini");
@@ -251,7 +256,7 @@ TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
     const bool userAttributes = ::setxattr(m_file.c_str(), "user.navrik", "x", 1, 0) == 0; // not on older tmpfs
     const std::string getfacl = "getfacl -cp " + m_file.string(), acl = (m_dir / "acl").string();
     ASSERT_EQ(std::system(("setfacl -m u:65534:rw " + m_file.string() + " && " + getfacl + " >" + acl).c_str()), 0);
-    m_settings.WriteNumber("Inyou", "FormTop", 2);
+    write("Inyou", "FormTop", "2");
     char value[8] = {};
     if (userAttributes) {
         EXPECT_EQ(::getxattr(m_file.c_str(), "user.navrik", value, sizeof value), 1);
@@ -263,7 +268,7 @@ TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
     fs::remove(m_file);
     const mode_t saved = ::umask(027);
     g_umaskCalls = 0;
-    m_settings.WriteNumber("Inyou", "FormTop", 3);
+    write("Inyou", "FormTop", "3");
     EXPECT_EQ(g_umaskCalls, 0);
     ::umask(saved);
     EXPECT_EQ(fs::status(m_file).permissions(), fs::perms(0640));
@@ -276,7 +281,7 @@ TEST_F(SettingsFileTest, StaleTemporaryFilesAreRemoved)
         std::ofstream(m_dir / name) << "x";
     const int live = ::open((m_dir / ".tolvane.ini.live12").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(live, LOCK_EX), 0);   // a save in progress elsewhere
-    m_settings.WriteNumber("Inyou", "FormTop", 1);
+    write("Inyou", "FormTop", "1");
     ::close(live);
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(m_dir))
@@ -291,7 +296,7 @@ TEST_F(SettingsFileTest, AReadOnlyFolderGetsTheFileRewrittenInPlace)
     ASSERT_EQ(::chown(m_file.c_str(), 65534, 65534), ::geteuid() == 0 ? 0 : -1);
     fs::permissions(m_dir, fs::perms(0555));
     EXPECT_TRUE(asOrdinaryUser([&] {
-        m_settings.WriteNumber("Inyou", "FormTop", 22);
+        write("Inyou", "FormTop", "22");
         return true;
     }));
     fs::permissions(m_dir, fs::perms(0755));
@@ -308,7 +313,7 @@ TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
         children[writer] = ::fork();
         if (children[writer] == 0) {
             for (int i = 0; i < kKeys; ++i)
-                m_settings.WriteNumber("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), i);
+                write("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), std::to_string(i));
             ::_exit(0);
         }
     }
@@ -320,7 +325,7 @@ TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
     int missing = 0;
     for (int writer = 0; writer < 2; ++writer) {
         for (int i = 0; i < kKeys; ++i)
-            missing += m_settings.ReadNumber("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), -1) != i;
+            missing += document().number("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), -1) != i;
     }
     EXPECT_EQ(missing, 0);
 

@@ -5,28 +5,15 @@
 // has leaves the file byte for byte.
 #include "FuzzInput.h"
 
-#include "core/Error.h"
 #include "core/Settings.h"
-#include "core/SettingsFile.h"
-
-#include <unistd.h>
+#include "core/SettingsDocument.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 using namespace navrik;
-namespace fs = std::filesystem;
 
 namespace {
-
-std::string contents(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The file as its lines are read: one unit a byte, or after a UTF-16 byte-order mark one a
 // UTF-16 code unit (an odd last byte stays a unit of its own).
@@ -47,36 +34,27 @@ std::u16string units(const std::string& file)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // Memory-backed where there is such a folder: every write is flushed to disk.
-    static const fs::path dir = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
-        / ("navrik-fuzz-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    const fs::path path = dir / "tolvane.ini";
-
     fuzz::FuzzInput input(data, size);
     const SettingInfo& changed = kSettingTable[input.byte() % kSettingTable.size()];
     std::string value;
     for (char c : input.take(input.byte() % 12))
         value += "abcXYZ019>"[static_cast<unsigned char>(c) % 10];
     const std::string before(input.rest());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << before;
 
-    const SettingsFile file(path);
+    SettingsDocument file(before);
     std::string others[kSettingTable.size()];
     for (std::size_t i = 0; i < kSettingTable.size(); ++i)
-        others[i] = file.ReadText(kSettingsSection, kSettingTable[i].name, "?");
-    try {
-        file.WriteText(kSettingsSection, changed.name, value);
-    } catch (const Error&) {
-        if (contents(path) != before) // a failed write leaves the file as it was
+        others[i] = file.text(kSettingsSection, kSettingTable[i].name, "?");
+    if (!file.set(kSettingsSection, changed.name, value)) {
+        if (file.bytes() != before) // a value that can't be stored leaves the file as it was
             std::abort();
         return 0;
     }
-    const std::string after = contents(path);
-    if (file.ReadText(kSettingsSection, changed.name, "?") != value)
+    const std::string after = file.bytes();
+    if (file.text(kSettingsSection, changed.name, "?") != value)
         std::abort();
     for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
-        if (&kSettingTable[i] != &changed && file.ReadText(kSettingsSection, kSettingTable[i].name, "?") != others[i])
+        if (&kSettingTable[i] != &changed && file.text(kSettingsSection, kSettingTable[i].name, "?") != others[i])
             std::abort();
     }
     // What changed lies within one line of the old file: no break of it was touched.
@@ -92,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (before16.substr(prefix, before16.size() - prefix - suffix).find_first_of(u"\r\n") != std::u16string::npos)
         std::abort();
 
-    file.WriteText(kSettingsSection, changed.name, value);
-    if (contents(path) != after)
+    if (!file.set(kSettingsSection, changed.name, value) || file.bytes() != after)
         std::abort();
     return 0;
 }

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gui/mainwindow/TMainForm.h"
 
-#include "codec/Cp932.h"
 #include "core/Autostart.h"
 #include "core/QuoteCommand.h"
-#include "core/SettingsFile.h"
 #include "gui/BufferLineModel.h"
 #include "gui/ErrorBox.h"
 #include "gui/Fonts.h"
@@ -243,26 +241,11 @@ void TMainForm::bindEvents()
 
     // The mode and stay-on-top follow the settings, whichever window changed them; the settings
     // dialog applies its window-mode size through them too.
-    connect(m_settings, &navrik::SettingsModel::autoPasteChanged, this,
-            [this](bool icon) { navrik::guarded([&] { FormRedraw(icon); }); });
-    connect(m_settings, &navrik::SettingsModel::stayOnTopChanged, this,
-            [this](bool on) { navrik::guarded([&] { applyStayOnTop(on); }); });
+    connect(m_settings, &navrik::SettingsModel::changed, this,
+            [this](navrik::SettingKey key) { navrik::guarded([&] { settingChanged(key); }); });
     connect(m_settings, &navrik::SettingsModel::formSizeApplied, this,
-            [this] { navrik::guarded([&] { FormRedraw(m_settings->values().autoPaste); }); });
-    connect(FlagEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
-        // What the file held goes back byte for byte while the field shows what was loaded from
-        // it, even where code page 932 would spell it otherwise or can't spell it at all.
-        if (text == m_loadedMark) {
-            m_settings->setMark(m_storedMark);
-            return;
-        }
-        // Typed text only ever holds characters that code page 932 can store; a mark loaded as
-        // UTF-8 may hold others, and then stays UTF-8.
-        std::string mark;
-        if (!navrik::utf8ToCp932(text.toStdString(), mark))
-            mark = text.toStdString();
-        m_settings->setMark(std::move(mark));
-    });
+            [this] { navrik::guarded([&] { FormRedraw(m_settings->flag(navrik::SettingKey::AutoPaste)); }); });
+    connect(FlagEdit, &QLineEdit::textChanged, m_settings, &navrik::SettingsModel::setMark);
 
     // Alt+F4 typed into FlagEdit or MailBuff, the only controls that take the focus.
     auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
@@ -274,20 +257,19 @@ void TMainForm::bindEvents()
 
 void TMainForm::FormCreate()
 {
+    using Key = navrik::SettingKey;
     const navrik::Settings stored = m_settings->load();
-    m_storedMark = stored.mark;
-    m_loadedMark = QString::fromStdString(navrik::storedTextToUtf8(stored.mark));
-    FlagEdit->setText(m_loadedMark);
-    m_storedPlace = QPoint(stored.formLeft, stored.formTop);
-    move(std::clamp(stored.formLeft, kX11Min, kX11Max), std::clamp(stored.formTop, kX11Min, kX11Max));
-    setWindowWidth(stored.formWidth);
-    setWindowHeight(stored.formHeight);
-    if (stored.autoPaste)
+    FlagEdit->setText(m_settings->mark());
+    move(std::clamp(stored.number(Key::FormLeft), kX11Min, kX11Max),
+         std::clamp(stored.number(Key::FormTop), kX11Min, kX11Max));
+    setWindowWidth(stored.number(Key::FormWidth));
+    setWindowHeight(stored.number(Key::FormHeight));
+    if (stored.flag(Key::AutoPaste))
         FormRedraw(true);
     placeOnScreens();
-    if (stored.stayOnTop)
+    if (stored.flag(Key::StayOnTop))
         applyStayOnTop(true);
-    SmartBreaks->setChecked(stored.smartBreaks);
+    SmartBreaks->setChecked(stored.flag(Key::SmartBreaks));
     StartAtLogin->setChecked(navrik::autostartEnabled());
     m_hotKey = navrik::GlobalShortcut::create();
     navrik::bindHandler(m_hotKey.get(), &navrik::GlobalShortcut::activated, this, &TMainForm::IconImgDblClick);
@@ -321,16 +303,24 @@ QRect TMainForm::screenSpace() const
 
 void TMainForm::FormClose()
 {
-    navrik::Settings share = m_settings->values();
     // A place the window was never moved from goes back as the file held it, even where it
     // could not be used as it stands.
-    const bool keep = m_keepStoredPlace && pos() == m_appliedPlace;
-    share.formLeft = keep ? m_storedPlace.x() : x();
-    share.formTop = keep ? m_storedPlace.y() : y();
+    if (!m_keepStoredPlace || pos() != m_appliedPlace) {
+        m_settings->setNumber(navrik::SettingKey::FormLeft, x());
+        m_settings->setNumber(navrik::SettingKey::FormTop, y());
+    }
+    m_settings->save(navrik::SettingSaver::MainWindow);
+}
+
+void TMainForm::settingChanged(navrik::SettingKey key)
+{
     using Key = navrik::SettingKey;
-    navrik::saveSettings(navrik::SettingsFile(), share,
-                         {Key::String, Key::FormLeft, Key::FormTop, Key::AutoPaste, Key::StayOnTop, Key::SmartBreaks,
-                          Key::HotKey});
+    switch (key) {
+    case Key::AutoPaste: FormRedraw(m_settings->flag(key)); break;
+    case Key::StayOnTop: applyStayOnTop(m_settings->flag(key)); break;
+    case Key::SmartBreaks: SmartBreaks->setChecked(m_settings->flag(key)); break;
+    default: break;
+    }
 }
 
 void TMainForm::resizeEvent(QResizeEvent*)
@@ -400,8 +390,8 @@ void TMainForm::applyLayout(bool icon)
         setWindowWidth(kIconSize);
         setWindowHeight(kIconSize);
     } else {
-        setWindowWidth(m_settings->values().formWidth);
-        setWindowHeight(m_settings->values().formHeight);
+        setWindowWidth(m_settings->number(navrik::SettingKey::FormWidth));
+        setWindowHeight(m_settings->number(navrik::SettingKey::FormHeight));
     }
 }
 
@@ -620,15 +610,16 @@ void TMainForm::PopupTimerTimer()
 
 namespace {
 
-// The quoting options in force: the quote mark field's text and the settings.
-navrik::QuoteOptions quoteOptions(const QLineEdit* markField, const navrik::Settings& settings)
+// The quoting options in force.
+navrik::QuoteOptions quoteOptions(const navrik::SettingsModel& settings)
 {
+    using Key = navrik::SettingKey;
     navrik::QuoteOptions options;
-    options.mark = markField->text().toStdString();
-    options.autoPaste = settings.autoPaste;
-    options.adjustLines = settings.autoLines;
-    options.charactersPerLine = settings.charcters;
-    options.smartBreaks = settings.smartBreaks;
+    options.mark = settings.mark().toStdString();
+    options.autoPaste = settings.flag(Key::AutoPaste);
+    options.adjustLines = settings.flag(Key::AutoLines);
+    options.charactersPerLine = settings.number(Key::Charcters);
+    options.smartBreaks = settings.flag(Key::SmartBreaks);
     return options;
 }
 
@@ -654,7 +645,7 @@ void showBusyPointer(bool busy)
 void TMainForm::MakeBtnClick()
 {
     navrik::BufferLineModel buffer(MailBuff);
-    navrik::quoteCommand(buffer, quoteOptions(FlagEdit, m_settings->values()), showBusyPointer);
+    navrik::quoteCommand(buffer, quoteOptions(*m_settings), showBusyPointer);
 }
 
 void TMainForm::PasteBtnClick()
@@ -666,13 +657,13 @@ void TMainForm::PasteBtnClick()
 void TMainForm::IconImgDblClick()
 {
     navrik::BufferLineModel buffer(MailBuff);
-    navrik::pasteAndQuoteCommand(buffer, quoteOptions(FlagEdit, m_settings->values()), showBusyPointer);
+    navrik::pasteAndQuoteCommand(buffer, quoteOptions(*m_settings), showBusyPointer);
 }
 
 void TMainForm::AutoPasteClick()
 {
     // The menu has already turned the check mark over: it now shows the mode to switch to.
-    m_settings->setAutoPaste(AutoPaste->isChecked());
+    m_settings->setFlag(navrik::SettingKey::AutoPaste, AutoPaste->isChecked());
 }
 
 void TMainForm::ConfigBtnClick()
@@ -685,13 +676,13 @@ void TMainForm::ConfigBtnClick()
 void TMainForm::StayOnTopClick()
 {
     // The menu has already inverted the check mark.
-    m_settings->setStayOnTop(StayOnTop->isChecked());
+    m_settings->setFlag(navrik::SettingKey::StayOnTop, StayOnTop->isChecked());
 }
 
 void TMainForm::SmartBreaksClick()
 {
     // The menu has already turned the check mark over.
-    m_settings->setSmartBreaks(SmartBreaks->isChecked());
+    m_settings->setFlag(navrik::SettingKey::SmartBreaks, SmartBreaks->isChecked());
 }
 
 void TMainForm::applyStayOnTop(bool on)
@@ -734,23 +725,23 @@ void TMainForm::GlobalHotKeyClick()
         std::string key = m_lastHotKey;
         if (key.empty())
             key = navrik::settingInfo(navrik::SettingKey::HotKey).textDefault;
-        m_settings->setHotKey(std::move(key));
+        m_settings->setText(navrik::SettingKey::HotKey, std::move(key));
     } else {
-        m_settings->setHotKey("None");
+        m_settings->setText(navrik::SettingKey::HotKey, "None");
     }
     applyHotKey();
 }
 
 void TMainForm::applyHotKey()
 {
-    const QString text = QString::fromStdString(m_settings->values().hotKey);
+    const QString text = QString::fromStdString(m_settings->text(navrik::SettingKey::HotKey));
     QString problem;
     const QKeySequence key = navrik::GlobalShortcut::parse(text, &problem);
     if (!problem.isEmpty())
         std::fprintf(stderr, "navrik: HotKey=%s in tolvane.ini %s; the global shortcut is off\n",
                      qPrintable(text.trimmed()), qPrintable(problem));
     if (!key.isEmpty())
-        m_lastHotKey = m_settings->values().hotKey;
+        m_lastHotKey = m_settings->text(navrik::SettingKey::HotKey);
     GlobalHotKey->setChecked(!key.isEmpty());
     if (m_hotKey)
         m_hotKey->setKey(key);

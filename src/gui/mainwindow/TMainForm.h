@@ -21,6 +21,7 @@ class ToolButton;
 namespace navrik {
 class GlobalShortcut;
 class SettingsModel;
+enum class SettingKey;
 }
 
 // The main window: a small borderless window with the quote mark field, three tool
@@ -130,20 +131,18 @@ private:
     void fitPanelClient();
     void endDrag();
     void applyHotKey();
+    void settingChanged(navrik::SettingKey key);
 
     navrik::SettingsModel* m_settings;
     QDialog* m_settingsDialog = nullptr;
-    std::string m_storedMark; // the quote mark's bytes as the file held them
-    QString m_loadedMark;     // and as the field showed them: while it does, they stay as stored
     bool m_saveFailed = false; // a close could not save: the next close ends the program anyway
     QWidget* m_panelClient; // the client area of MainPanel, inside its border
     int m_hoverState = 0;   // tool button drawn highlighted
     int m_dragFlag = 0;     // -1 while the window follows the pointer
     QPoint m_anchor;        // press point during a drag, pointer position while PopupTimer runs
     QPoint m_lastPointer;   // global pointer position of the last move event seen
-    // The place read from the settings file, saved back as it was until the window moves from
-    // where it was put (it may have been put elsewhere, when the stored place is off every screen).
-    QPoint m_storedPlace;
+    // Where the window was put at start-up (elsewhere than the stored place, when that is off
+    // every screen): until it moves from there, the stored place is saved back as it was.
     QPoint m_appliedPlace;
     bool m_keepStoredPlace = false;
     bool m_quitting = false;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "gui/settings/TConfigForm.h"
 
-#include "core/SettingsFile.h"
 #include "gui/ErrorBox.h"
 #include "gui/Fonts.h"
 #include "gui/Handlers.h"
@@ -176,13 +175,18 @@ void TConfigForm::bindEvents()
 
     // The fields hold the values in force as they are typed; the window-mode size takes effect
     // when it is applied (a size button, OK) or the mode changes.
-    connect(LineCount, &QLineEdit::textChanged, this, [this] { m_settings->setCharcters(LineCount->Value()); });
-    const auto formSize = [this] { m_settings->setFormSize(FormX->Value(), FormY->Value()); };
-    connect(FormX, &QLineEdit::textChanged, this, formSize);
-    connect(FormY, &QLineEdit::textChanged, this, formSize);
+    using Key = navrik::SettingKey;
+    for (auto [field, key] : {std::pair{LineCount, Key::Charcters}, std::pair{FormX, Key::FormWidth},
+                              std::pair{FormY, Key::FormHeight}}) {
+        connect(field, &QLineEdit::textChanged, this,
+                [this, field, key] { m_settings->setNumber(key, field->Value()); });
+    }
     // The menu's 簡易エディタ不要 changes the mode: the box follows (and its handler finds the
     // mode already set).
-    connect(m_settings, &navrik::SettingsModel::autoPasteChanged, AutoPaste, &QCheckBox::setChecked);
+    connect(m_settings, &navrik::SettingsModel::changed, this, [this](navrik::SettingKey key) {
+        if (key == navrik::SettingKey::AutoPaste)
+            AutoPaste->setChecked(m_settings->flag(key));
+    });
 
     // A window manager closes the dialog on Alt+F4 by itself; without one the key does it here.
     auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
@@ -197,15 +201,15 @@ void TConfigForm::FormCreate()
     // The main window has loaded the settings and applied the mode and stay-on-top; the boxes
     // show them without running their handlers again. Setting the fields moves each value into
     // its range, as the settings in force already have it.
-    const navrik::Settings values = m_settings->values();
-    for (auto [box, on] : {std::pair{AutoPaste, values.autoPaste}, std::pair{AutoLines, values.autoLines},
-                           std::pair{StayOnTop, values.stayOnTop}}) {
+    using Key = navrik::SettingKey;
+    for (auto [box, key] : {std::pair{AutoPaste, Key::AutoPaste}, std::pair{AutoLines, Key::AutoLines},
+                            std::pair{StayOnTop, Key::StayOnTop}}) {
         const QSignalBlocker quiet(box);
-        box->setChecked(on);
+        box->setChecked(m_settings->flag(key));
     }
-    LineCount->setValue(values.charcters);
-    FormX->setValue(values.formWidth);
-    FormY->setValue(values.formHeight);
+    LineCount->setValue(m_settings->number(Key::Charcters));
+    FormX->setValue(m_settings->number(Key::FormWidth));
+    FormY->setValue(m_settings->number(Key::FormHeight));
     AutoLinesClick();
 }
 
@@ -216,21 +220,7 @@ void TConfigForm::FormClose()
     LineCount->clampToRange();
     FormX->clampToRange();
     FormY->clampToRange();
-    saveShare();
-}
-
-void TConfigForm::saveShare() const
-{
-    // This box does not follow the main window's 最上面に配置 item; the file gets what it shows.
-    using Key = navrik::SettingKey;
-    navrik::Settings share = m_settings->values();
-    share.stayOnTop = StayOnTop->isChecked();
-    share.charcters = navrik::clampSetting(Key::Charcters, LineCount->Value());
-    share.formWidth = navrik::clampSetting(Key::FormWidth, FormX->Value());
-    share.formHeight = navrik::clampSetting(Key::FormHeight, FormY->Value());
-    navrik::saveSettings(navrik::SettingsFile(), share,
-                         {Key::AutoPaste, Key::AutoLines, Key::StayOnTop, Key::Charcters, Key::FormWidth,
-                          Key::FormHeight});
+    m_settings->save(navrik::SettingSaver::Dialog);
 }
 
 void TConfigForm::setVisible(bool visible)
@@ -278,7 +268,7 @@ void TConfigForm::reject()
 // modal loop with the hidden dialog. A failed save shows the error box and keeps it open.
 // Closing the main window while the dialog is open leaves its loop without a close request,
 // so the dialog saves nothing then; the end of the session and the end signals save its share
-// through saveShare().
+// themselves.
 void TConfigForm::closeEvent(QCloseEvent* event)
 {
     if (!isVisible()) {
@@ -307,20 +297,21 @@ void TConfigForm::keyPressEvent(QKeyEvent* event)
 
 void TConfigForm::AutoLinesClick()
 {
-    m_settings->setAutoLines(AutoLines->isChecked());
+    m_settings->setFlag(navrik::SettingKey::AutoLines, AutoLines->isChecked());
     LineCount->setEnabled(AutoLines->isChecked());
     SpinUD->setEnabled(AutoLines->isChecked());
 }
 
 void TConfigForm::AutoPasteClick()
 {
-    m_settings->setAutoPaste(AutoPaste->isChecked());
+    m_settings->setFlag(navrik::SettingKey::AutoPaste, AutoPaste->isChecked());
 }
 
 // Toggles the main window's stay-on-top, whatever this box now shows.
 void TConfigForm::StayOnTopClick()
 {
-    m_settings->setStayOnTop(!m_settings->values().stayOnTop);
+    m_settings->setDialogStayOnTop(StayOnTop->isChecked());
+    m_settings->setFlag(navrik::SettingKey::StayOnTop, !m_settings->flag(navrik::SettingKey::StayOnTop));
     // The main window has just been shown again with its new flags. Without a window manager
     // the last window shown stands on top and nothing gives the focus back: the dialog, which
     // blocks the main window, comes back above it with the focus.

@@ -53,11 +53,6 @@ public:
     void FormCreate();
     void FormClose();
 
-    // Saves the dialog's share of the settings as it shows them, numbers moved into their
-    // ranges, without touching the fields: what closing saves, for a save the user did not ask
-    // for (the session's checkpoints, the end of the program while the dialog is open).
-    void saveShare() const;
-
     // Control events.
     void AutoLinesClick();
     void AutoPasteClick();

@@ -153,8 +153,7 @@ private slots:
         });
         QCOMPARE(navrik::runEventLoop(*qApp), 0);
         QCOMPARE(settings(), "[Inyou]\r\nAutoPaste=0\r\nAutoLines=0\r\nStayOnTop=0\r\nCharcters=70\r\nFormWidth=300\r\n"
-                             "FormHeight=200\r\nString=\"> \"\r\nFormLeft=201\r\nFormTop=110\r\nSmartBreaks=0\r\n"
-                             "HotKey=Ctrl+Alt+Shift+Q\r\n");
+                             "FormHeight=200\r\nString=\"> \"\r\nFormLeft=201\r\nFormTop=110\r\n");
     }
 };
 

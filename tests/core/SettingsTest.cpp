@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+#include "core/Error.h"
+#include "core/Settings.h"
+#include "core/SettingsDocument.h"
+#include "core/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace navrik;
+using Key = SettingKey;
+
+namespace {
+
+std::string saved(const std::string& before, std::initializer_list<SettingsShare> shares)
+{
+    SettingsDocument document(before);
+    EXPECT_TRUE(writeSettings(document, shares));
+    return document.bytes();
+}
+
+// The first run's files: the main window's five keys, or the dialog's six before them when it
+// was closed once; the keys added since are left out while they hold their defaults.
+TEST(Settings, FirstRunFilesHoldTheFirstNineKeys)
+{
+    const Settings defaults;
+    const std::string place = "String=\"> \"\r\nFormLeft=201\r\nFormTop=110\r\n";
+    const std::string mainShare = place + "AutoPaste=0\r\nStayOnTop=0\r\n";
+    EXPECT_EQ(saved("", {{defaults, SettingSaver::MainWindow}}), "[Inyou]\r\n" + mainShare);
+    EXPECT_EQ(saved("", {{defaults, SettingSaver::Dialog}, {defaults, SettingSaver::MainWindow}}),
+              "[Inyou]\r\nAutoPaste=0\r\nAutoLines=0\r\nStayOnTop=0\r\nCharcters=70\r\nFormWidth=300\r\n"
+              "FormHeight=200\r\n" + place);
+
+    // An added key is written once it differs from its default, and from then on also at it.
+    Settings used;
+    used.setFlag(Key::SmartBreaks, true);
+    used.setText(Key::HotKey, "None");
+    const std::string withThem = saved("", {{used, SettingSaver::MainWindow}});
+    EXPECT_EQ(withThem, "[Inyou]\r\n" + mainShare + "SmartBreaks=1\r\nHotKey=None\r\n");
+    EXPECT_EQ(saved(withThem, {{defaults, SettingSaver::MainWindow}}),
+              "[Inyou]\r\n" + mainShare + "SmartBreaks=0\r\nHotKey=Ctrl+Alt+Shift+Q\r\n");
+}
+
+// What the file holds is read with its defaults and its spelling, and a save of the values that
+// were read leaves every line as it was; numbers are saved within their ranges.
+TEST(Settings, LoadAndSaveBack)
+{
+    const std::string file = "[ inyou ]\n string = '> ' \nformleft=0x20\r\nAutoPaste = 1\nCharcters=200\n"
+                             "FormWidth=1000\nFormHeight=abc\nHotKey = ctrl+alt+q\n";
+    const Settings loaded = loadSettings(SettingsDocument(file));
+    EXPECT_EQ(loaded.text(Key::String), "> ");
+    EXPECT_EQ(loaded.number(Key::FormLeft), 32);
+    EXPECT_EQ(loaded.number(Key::FormTop), 110);
+    EXPECT_TRUE(loaded.flag(Key::AutoPaste));
+    EXPECT_EQ(loaded.number(Key::Charcters), 200);
+    EXPECT_EQ(loaded.number(Key::FormHeight), 200);
+    EXPECT_EQ(loaded.text(Key::HotKey), "ctrl+alt+q");
+    const Settings inForce = loaded.clamped();
+    EXPECT_EQ(inForce.number(Key::Charcters), 120);
+    EXPECT_EQ(inForce.number(Key::FormWidth), 600);
+    EXPECT_EQ(inForce.number(Key::FormLeft), 32);
+
+    Settings share = loaded;
+    share.setText(Key::String, "> ");
+    share.setNumber(Key::FormLeft, 32);
+    share.setFlag(Key::AutoPaste, true);
+    EXPECT_EQ(saved(file, {{share, SettingSaver::MainWindow}}),
+              "[ inyou ]\n string=\"> \"\nformleft=32\r\nAutoPaste = 1\nCharcters=200\nFormWidth=1000\n"
+              "FormHeight=abc\nHotKey = ctrl+alt+q\nFormTop=110\r\nStayOnTop=0\r\n");
+    EXPECT_EQ(saved(file, {{share, SettingSaver::Dialog}}),
+              "[ inyou ]\n string = '> ' \nformleft=0x20\r\nAutoPaste = 1\nCharcters=120\nFormWidth=600\n"
+              "FormHeight=200\nHotKey = ctrl+alt+q\nAutoLines=0\r\nStayOnTop=0\r\n");
+}
+
+// A save that can't store one of its values writes none of them.
+TEST(Settings, AFailedSaveKeepsTheWholeFile)
+{
+    const fs::path dir = fs::path(testing::TempDir()) / ("settings-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const SettingsFile file(dir / "tolvane.ini");
+    const std::string before = "[Inyou]\r\nFormLeft=5\r\n";
+    std::ofstream(file.path(), std::ios::binary) << before;
+    Settings values;
+    values.setText(Key::HotKey, "Ctrl+Q\r\nFormTop=1");
+    EXPECT_THROW(saveSettings(file, {{values, SettingSaver::MainWindow}}), Error);
+    std::ifstream in(file.path(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+    fs::remove_all(dir);
+}
+
+} // namespace
