@@ -5,6 +5,7 @@
 #include "app/SignalHandling.h"
 #include "app/SingleInstance.h"
 #include "core/Autostart.h"
+#include "gui/DesktopSession.h"
 #include "gui/ErrorBox.h"
 #include "gui/SettingsModel.h"
 #include "gui/mainwindow/TMainForm.h"
@@ -201,10 +202,7 @@ int runNavrik(int argc, char* argv[], Command command)
 
 void preferX11OnWayland()
 {
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
-    if (wayland && x11 && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    desktop::preferX11();
 }
 
 std::unique_ptr<QApplication> openApplication(int& argc, char** argv)
