@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/GlobalShortcut.h"
 
+#include "gui/DesktopSession.h"
 #include "gui/GlobalShortcutPortal.h"
 
 #include <QGuiApplication>
@@ -9,7 +10,9 @@
 
 namespace navrik {
 
-std::unique_ptr<GlobalShortcut> createX11GlobalShortcut();
+// The key grab on X11. Inside a Wayland session it sees the key only while an X window has the
+// focus; `sayFocusOnly` has it say so once, when it first takes a key.
+std::unique_ptr<GlobalShortcut> createX11GlobalShortcut(bool sayFocusOnly);
 
 namespace {
 
@@ -38,16 +41,16 @@ private:
 std::unique_ptr<GlobalShortcut> GlobalShortcut::create()
 {
     // Inside a Wayland session a key grab through XWayland sees only XWayland's windows; the
-    // desktop portal, where the desktop offers it, takes the key for the whole session.
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        if (std::unique_ptr<GlobalShortcut> portal = GlobalShortcutPortal::create())
-            return portal;
+    // desktop portal, where the desktop offers it, takes the key for the whole session, and the
+    // grab stands in while the portal has not bound it (the portal's message says so then).
+    const bool x11 = desktop::x11();
+    if (desktop::waylandSession() && GlobalShortcutPortal::available())
+        return std::make_unique<GlobalShortcutPortal>(x11 ? createX11GlobalShortcut(false) : nullptr);
+    if (x11) {
+        if (std::unique_ptr<GlobalShortcut> grab = createX11GlobalShortcut(desktop::waylandSession()))
+            return grab;
     }
     const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("xcb")) {
-        if (std::unique_ptr<GlobalShortcut> x11 = createX11GlobalShortcut())
-            return x11;
-    }
     return std::make_unique<NoGlobalShortcut>(platform == QLatin1String("offscreen")
                                               || platform == QLatin1String("minimal"));
 }

@@ -6,6 +6,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -77,26 +78,28 @@ QString trigger(const QKeySequence& key)
 
 } // namespace
 
-std::unique_ptr<GlobalShortcut> GlobalShortcutPortal::create()
+bool GlobalShortcutPortal::available()
 {
     if (!bus().isConnected())
-        return nullptr;
+        return false;
     QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
     get << kInterface << QStringLiteral("version");
     const QDBusMessage reply = bus().call(get, QDBus::Block, kProbeTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()
-        || reply.arguments().at(0).value<QDBusVariant>().variant().toUInt() < 1)
-        return nullptr;
-    return std::unique_ptr<GlobalShortcut>(new GlobalShortcutPortal);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+        && reply.arguments().at(0).value<QDBusVariant>().variant().toUInt() >= 1;
 }
 
-GlobalShortcutPortal::GlobalShortcutPortal()
+GlobalShortcutPortal::GlobalShortcutPortal(std::unique_ptr<GlobalShortcut> standIn) : m_standIn(std::move(standIn))
 {
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<Shortcuts>();
     bus().connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
                   SLOT(shortcutActivated(QDBusMessage)));
+    bus().connect(kService, kPath, kInterface, QStringLiteral("ShortcutsChanged"), this,
+                  SLOT(shortcutsChanged(QDBusMessage)));
+    if (m_standIn)
+        connect(m_standIn.get(), &GlobalShortcut::activated, this, &GlobalShortcut::activated);
 }
 
 GlobalShortcutPortal::~GlobalShortcutPortal() { close(); }
@@ -104,6 +107,9 @@ GlobalShortcutPortal::~GlobalShortcutPortal() { close(); }
 bool GlobalShortcutPortal::setKey(const QKeySequence& key)
 {
     close();
+    if (m_standIn)
+        m_standIn->setKey({});
+    m_key = key;
     if (key.isEmpty())
         return true;
     m_text = key.toString(QKeySequence::PortableText);
@@ -152,11 +158,30 @@ void GlobalShortcutPortal::sessionCreated(uint response, const QVariantMap& resu
             kBound);
 }
 
-void GlobalShortcutPortal::shortcutsBound(uint response, const QVariantMap&)
+void GlobalShortcutPortal::shortcutsBound(uint response, const QVariantMap& results)
 {
     bus().disconnect(kService, m_requestPath, kRequest, QStringLiteral("Response"), this, kBound);
+    m_requestPath.clear();
     if (response != 0)
         refused({});
+    else if (!binds(results.value(QStringLiteral("shortcuts"))))
+        leftUnbound();
+}
+
+void GlobalShortcutPortal::shortcutsChanged(const QDBusMessage& signal)
+{
+    const QVariantList args = signal.arguments();
+    if (m_session.isEmpty() || args.value(0).value<QDBusObjectPath>().path() != m_session || !m_standIn)
+        return;
+    m_standIn->setKey(binds(args.value(1)) ? QKeySequence() : m_key);
+}
+
+bool GlobalShortcutPortal::binds(const QVariant& shortcuts)
+{
+    // A desktop may answer success and bind fewer shortcuts than asked for, or none (KDE Plasma
+    // 5.27 lists none until the user gives the shortcut a key).
+    const Shortcuts listed = qdbus_cast<Shortcuts>(shortcuts);
+    return std::any_of(listed.begin(), listed.end(), [](const Shortcut& s) { return s.first == kShortcutId; });
 }
 
 void GlobalShortcutPortal::shortcutActivated(const QDBusMessage& signal)
@@ -168,11 +193,27 @@ void GlobalShortcutPortal::shortcutActivated(const QDBusMessage& signal)
         emit activated();
 }
 
+const char* GlobalShortcutPortal::standInTakes()
+{
+    return m_standIn && m_standIn->setKey(m_key) ? "; until then it reaches Navrik only while an X window has the focus"
+                                                 : "";
+}
+
 void GlobalShortcutPortal::refused(const QString& why)
 {
-    std::fprintf(stderr, "navrik: the desktop portal refused the global shortcut %s%s%s\n", qPrintable(m_text),
-                 why.isEmpty() ? "" : ": ", qPrintable(why));
     close();
+    std::fprintf(stderr,
+                 "navrik: the desktop portal refused the global shortcut %s%s%s; bind \"navrik --paste-and-quote\" "
+                 "to a key in the desktop's keyboard settings%s\n",
+                 qPrintable(m_text), why.isEmpty() ? "" : ": ", qPrintable(why), standInTakes());
+}
+
+void GlobalShortcutPortal::leftUnbound()
+{
+    std::fprintf(stderr,
+                 "navrik: the desktop took the global shortcut %s without binding a key to it; give 引用符の付加 a "
+                 "key in the desktop's shortcut settings (KDE Plasma: System Settings > Shortcuts)%s\n",
+                 qPrintable(m_text), standInTakes());
 }
 
 void GlobalShortcutPortal::close()

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace navrik {
@@ -74,8 +75,9 @@ std::uint16_t modifierMask(Qt::KeyboardModifiers modifiers)
 
 class X11GlobalShortcut : public GlobalShortcut, public QAbstractNativeEventFilter {
 public:
-    explicit X11GlobalShortcut(xcb_connection_t* connection)
+    X11GlobalShortcut(xcb_connection_t* connection, bool sayFocusOnly)
         : m_connection(connection)
+        , m_sayFocusOnly(sayFocusOnly)
         , m_symbols(xcb_key_symbols_alloc(connection), xcb_key_symbols_free)
     {
         QCoreApplication::instance()->installNativeEventFilter(this);
@@ -128,6 +130,11 @@ public:
             else
                 std::fprintf(stderr, "navrik: the global shortcut %s can't be taken (X error %d)\n", qPrintable(text),
                              failure);
+        } else if (std::exchange(m_sayFocusOnly, false)) {
+            std::fprintf(stderr, "navrik: inside a Wayland session the global shortcut %s reaches Navrik only while an "
+                                 "X window has the focus; bind \"navrik --paste-and-quote\" to it in the desktop's "
+                                 "keyboard settings to quote from any window\n",
+                         qPrintable(text));
         }
         return failure == 0;
     }
@@ -224,6 +231,7 @@ private:
     }
 
     xcb_connection_t* m_connection;
+    bool m_sayFocusOnly;
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> m_symbols;
     std::vector<xcb_keycode_t> m_keycodes;
     std::uint16_t m_modifiers = 0;
@@ -233,12 +241,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<GlobalShortcut> createX11GlobalShortcut()
+std::unique_ptr<GlobalShortcut> createX11GlobalShortcut(bool sayFocusOnly)
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())
         return nullptr;
-    return std::make_unique<X11GlobalShortcut>(x11->connection());
+    return std::make_unique<X11GlobalShortcut>(x11->connection(), sayFocusOnly);
 }
 
 } // namespace navrik

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // A stand-in for the desktop portal's global shortcuts on a private session bus: it opens
 // sessions, binds the first session's shortcuts and turns later ones down (as a user might), and
-// emits Activated for the bound shortcut when its Press is called.
+// emits Activated for the bound shortcut when its Press is called. With --bind-nothing it answers
+// the first session's BindShortcuts with success and an empty list, as KDE Plasma 5.27 does,
+// until its Assign (the user giving the shortcut a key) reports the shortcut in ShortcutsChanged.
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -16,6 +18,8 @@ static const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 class FakePortal : public QDBusVirtualObject {
 public:
+    explicit FakePortal(bool bindNothing) : m_bindNothing(bindNothing) {}
+
     QString introspect(const QString&) const override { return {}; }
 
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
@@ -37,12 +41,22 @@ public:
                      << qulonglong(0) << QVariantMap());
             return bus.send(call.createReply());
         }
+        if (member == QLatin1String("Assign")) {
+            bus.send(QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+                                                QStringLiteral("ShortcutsChanged"))
+                     << QVariant::fromValue(QDBusObjectPath(m_bound)) << QVariant::fromValue(m_shortcuts));
+            return bus.send(call.createReply());
+        }
         if (member == QLatin1String("CreateSession")) {
             results[QStringLiteral("session_handle")] = kPath + "/session" + prefix + option("session_handle_token");
         } else if (member == QLatin1String("BindShortcuts")) {
             response = m_bound.isEmpty() ? 0 : 1;
-            if (response == 0)
+            if (response == 0) {
                 m_bound = args.at(0).value<QDBusObjectPath>().path();
+                m_shortcuts = args.at(1).value<QDBusArgument>();
+                if (!m_bindNothing)
+                    results[QStringLiteral("shortcuts")] = QVariant::fromValue(m_shortcuts);
+            }
         } else {
             return false;
         }
@@ -54,13 +68,15 @@ public:
     }
 
 private:
-    QString m_bound; // the session whose shortcut was bound
+    bool m_bindNothing;
+    QString m_bound;          // the session whose shortcut was bound
+    QDBusArgument m_shortcuts; // what it asked for
 };
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    FakePortal portal;
+    FakePortal portal(app.arguments().contains(QStringLiteral("--bind-nothing")));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kPath, &portal, QDBusConnection::SubPath)
         || !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
