@@ -4,6 +4,7 @@
 #include "core/Autostart.h"
 #include "core/QuoteCommand.h"
 #include "gui/BufferLineModel.h"
+#include "gui/DesktopSession.h"
 #include "gui/ErrorBox.h"
 #include "gui/Fonts.h"
 #include "gui/GlobalShortcut.h"
@@ -32,6 +33,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -383,6 +385,11 @@ void TMainForm::FormRedraw(bool icon)
 
 void TMainForm::applyLayout(bool icon)
 {
+    // Where the compositor places every managed window (sway), the 32 by 32 icon would be
+    // stretched to its smallest floating size and centred; it stands outside the window manager
+    // instead, at its own size and place, and moves itself when dragged.
+    if (navrik::desktop::compositorPlacesWindows())
+        setWindowFlagInPlace(Qt::BypassWindowManagerHint, icon);
     setPanelBorder(!icon);
     IconImg->move(icon ? 0 : 2, IconImg->y());
     IconImg->move(IconImg->x(), icon ? 0 : 2);
@@ -411,9 +418,14 @@ void TMainForm::setWindowWidth(int width)
     // A stored size may be larger than any screen: the window takes no more than its screen.
     if (const QRect space = screenSpace(); !space.isEmpty())
         width = std::min(width, space.width());
-    if (width == this->width())
+    // A window of a fixed size floats at that size where the compositor would tile it.
+    const bool fixed = navrik::desktop::compositorPlacesWindows();
+    if (width == this->width() && (!fixed || maximumWidth() == width))
         return;
-    resize(width, height());
+    if (fixed)
+        setFixedWidth(width);
+    else
+        resize(width, height());
     // A hidden window gets its resize event only when it is shown; lay it out now.
     if (!isVisible())
         FormResize();
@@ -423,9 +435,13 @@ void TMainForm::setWindowHeight(int height)
 {
     if (const QRect space = screenSpace(); !space.isEmpty())
         height = std::min(height, space.height());
-    if (height == this->height())
+    const bool fixed = navrik::desktop::compositorPlacesWindows();
+    if (height == this->height() && (!fixed || maximumHeight() == height))
         return;
-    resize(width(), height);
+    if (fixed)
+        setFixedHeight(height);
+    else
+        resize(width(), height);
     if (!isVisible())
         FormResize();
 }
@@ -528,6 +544,11 @@ void TMainForm::MainPanelMouseMove(int x, int y)
     if (m_dragFlag != 0) {
         // The grab may have been taken away without a release reaching us.
         if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            endDrag();
+            return;
+        }
+        // Where the compositor ignores where a window asks to be, it moves the window itself.
+        if (navrik::desktop::compositorPlacesWindows() && !windowFlags().testFlag(Qt::BypassWindowManagerHint) && windowHandle()->startSystemMove()) {
             endDrag();
             return;
         }
@@ -688,14 +709,19 @@ void TMainForm::SmartBreaksClick()
 void TMainForm::applyStayOnTop(bool on)
 {
     StayOnTop->setChecked(on);
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+    setWindowFlagInPlace(Qt::WindowStaysOnTopHint, on);
+}
+
+// Changing the window's flags hides it; show it again where it was, as it was. The pointer is
+// where it was too: the move Qt sends when the window appears again is no movement.
+void TMainForm::setWindowFlagInPlace(Qt::WindowType flag, bool on)
+{
+    if (windowFlags().testFlag(flag) == on)
         return;
-    // Changing the window's flags hides it; show it again where it was, as it was. The pointer
-    // is where it was too: the move Qt sends when the window appears again is no movement.
     m_lastPointer = QCursor::pos();
     const QRect geometry = this->geometry();
     const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setWindowFlag(flag, on);
     setGeometry(geometry);
     if (wasVisible)
         show();

@@ -120,6 +120,8 @@ private:
     void bindEvents();
     void toolButtonMouseMove(ToolButton* button, int n, int x, int y);
     void applyStayOnTop(bool on);
+    // Sets or clears a window flag, which hides the window, and shows it again as it was.
+    void setWindowFlagInPlace(Qt::WindowType flag, bool on);
     ToolButton* toolButton(int n) const;
     void applyLayout(bool icon);
     void setPanelBorder(bool single);
