@@ -23,6 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/navrik/navrik)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The windows ask for the IPA Gothic fonts by name, and Qt needs its X11 platform plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
+# Inside a Wayland session Navrik runs through XWayland; the shortcut recipes for desktops that
+# give no program the clipboard (GNOME) quote with wl-paste and wl-copy, and X11's with xclip.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xwayland, wl-clipboard, xclip")
 # The extended description; CPack puts the summary above it as the synopsis.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Navrik puts a quote mark (by default '> ') before every line of the text on
 the clipboard, optionally breaks long lines so that no quoted line is wider

@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-keysyms1-dev
+    libwayland-dev libwayland-bin
     fonts-ipafont-gothic
     libgtest-dev libicu-dev clang libclang-rt-14-dev libsm-dev libice-dev
     xvfb xauth xdotool xclip x11-utils imagemagick
@@ -23,10 +24,16 @@ test_packages=(
     desktop-file-utils appstream man-db file dpkg-dev lintian
     attr acl
     openbox wmctrl x11-xserver-utils xterm dbus-daemon dbus-bin
+    sway xwayland wl-clipboard qt6-wayland
 )
+# The Wayland end-to-end tests' KWin, without what it recommends (the rest of the Plasma
+# desktop, some 650 MB).
+test_packages_lean=(kwin-wayland)
 
-# install_missing PACKAGE...
+# install_missing [--no-install-recommends] PACKAGE...
 install_missing() {
+    local options=()
+    [[ ${1:-} == --no-install-recommends ]] && { options=("$1"); shift; }
     local missing=()
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -36,7 +43,7 @@ install_missing() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${options[@]}" "${missing[@]}"
 }
 
 # NAVRIK_WERROR=ON (set by CI) makes every warning an error.
@@ -53,6 +60,7 @@ run)
     ;;
 test)
     install_missing "${packages[@]}" "${test_packages[@]}"
+    install_missing --no-install-recommends "${test_packages_lean[@]}"
     configure
     cmake --build build
     ctest --test-dir build --output-on-failure --timeout 300

@@ -1,0 +1,121 @@
+# SPDX-License-Identifier: MIT
+# Shared steps of the Wayland end-to-end tests, sourced after harness.sh: a headless compositor
+# with XWayland, a native Wayland window that has the focus, and the Wayland clipboard through
+# wl-clipboard. The compositor runs as an ordinary user (sway refuses root; as root the tests
+# use nobody), everything else as the test's own user, which reaches the compositor's sockets.
+
+COMPOSITOR_PID=
+at_exit 'stop_compositor'
+stop_compositor() {
+    [[ -n $COMPOSITOR_PID ]] || return 0
+    # Navrik first (a command may have started it), so that it ends as it would at log-off.
+    timeout 10 "$NAVRIK" --quit
+    kill "$COMPOSITOR_PID"; wait "$COMPOSITOR_PID"
+    [[ -s $WORK/compositor.log ]] && cp "$WORK/compositor.log" "$ARTIFACTS/$TEST_NAME-compositor.log"
+    COMPOSITOR_PID=
+}
+
+# compositor_home: a folder the compositor's user owns, for its runtime files ($SESSION).
+compositor_home() {
+    SESSION=$(mktemp -d /tmp/navrik-wayland.XXXXXX)
+    AS_USER=()
+    if [[ $(id -u) == 0 ]]; then
+        chown nobody:nogroup "$SESSION"
+        AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    fi
+    chmod 0700 "$SESSION"
+    at_exit "rm -rf $SESSION"
+}
+
+# tell_display: the command the compositor runs once XWayland is there: it lets the test's user
+# in (XWayland admits only the compositor's user) and writes the display's name for
+# wait_x_display.
+tell_display() {
+    echo "xhost +si:localuser:$(id -un) >/dev/null && printenv DISPLAY >$SESSION/display"
+}
+
+# wait_wayland_socket: sets WAYLAND_DISPLAY to the compositor's socket, by its full path.
+wait_wayland_socket() {
+    wait_until 30 eval 'wayland_socket >/dev/null || ! kill -0 $COMPOSITOR_PID' 2>/dev/null
+    WAYLAND_DISPLAY=$(wayland_socket) || skip "the compositor did not start: $(tail -5 "$WORK/compositor.log")"
+    export WAYLAND_DISPLAY
+}
+wayland_socket() {
+    local socket
+    for socket in "$SESSION"/wayland-*; do
+        [[ -S $socket ]] && echo "$socket" && return 0
+    done
+    return 1
+}
+
+# wait_x_display FILE: sets DISPLAY to what the compositor's child wrote into FILE.
+wait_x_display() {
+    wait_until 30 test -s "$1" || skip "XWayland did not start: $(tail -5 "$WORK/compositor.log")"
+    export DISPLAY=$(cat "$1")
+    wait_until 30 xdpyinfo >/dev/null 2>&1 || fail "XWayland does not answer on $DISPLAY"
+}
+
+# start_sway: headless sway 1.7 with XWayland; sets SWAYSOCK, WAYLAND_DISPLAY and DISPLAY.
+start_sway() {
+    need sway swaymsg Xwayland setpriv xhost
+    compositor_home
+    printf 'xwayland force\nexec %s\n' "$(tell_display)" >"$SESSION/config"
+    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 "${AS_USER[@]}" sway -c "$SESSION/config" >"$WORK/compositor.log" 2>&1 &
+    COMPOSITOR_PID=$!
+    wait_wayland_socket
+    wait_until 30 eval 'compgen -G "$SESSION/sway-ipc.*.sock" >/dev/null' || fail "no sway IPC socket"
+    export SWAYSOCK=$(compgen -G "$SESSION/sway-ipc.*.sock" | head -1)
+    wait_x_display "$SESSION/display"
+}
+
+# start_kwin: headless KWin on its virtual backend with XWayland; sets WAYLAND_DISPLAY and
+# DISPLAY. Run inside a private session bus, as the test's own user, whom the bus admits. KWin is
+# run from a copy: the installed program
+# carries a file capability (to raise its own limits), which a container may refuse to grant.
+start_kwin() {
+    need kwin_wayland Xwayland setpriv xhost
+    compositor_home
+    cp "$(command -v kwin_wayland)" "$SESSION/kwin_wayland"
+    printf '#!/bin/sh\n%s\n' "$(tell_display)" >"$SESSION/tell-display"
+    chmod +x "$SESSION/tell-display"
+    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
+        KWIN_COMPOSE=Q "$SESSION/kwin_wayland" --virtual --xwayland --no-lockscreen \
+        --socket wayland-navrik "$SESSION/tell-display" >"$WORK/compositor.log" 2>&1 &
+    COMPOSITOR_PID=$!
+    wait_wayland_socket
+    wait_x_display "$SESSION/display"
+}
+
+# start_wayland_window: a native Wayland window, which takes the focus: a second Navrik on Qt's
+# Wayland platform, kept apart by folders of its own; WAYLAND_WINDOW_PID is its process.
+start_wayland_window() {
+    mkdir -p -m 0700 "$WORK/wayland-run" "$WORK/wayland-config"
+    XDG_RUNTIME_DIR=$WORK/wayland-run XDG_CONFIG_HOME=$WORK/wayland-config QT_QPA_PLATFORM=wayland \
+        "$NAVRIK" >"$WORK/wayland-window.log" 2>&1 &
+    WAYLAND_WINDOW_PID=$!
+    at_exit "kill $WAYLAND_WINDOW_PID"
+}
+
+# wl_set TEXT / wl_clipboard: the Wayland clipboard, through wl-clipboard.
+wl_set() { printf '%s' "$1" | wl-copy; }
+wl_clipboard() { timeout 10 wl-paste -n 2>/dev/null; }
+wl_clipboard_is() { [[ $(wl_clipboard) == "$1" ]]; }
+
+# A mail in Japanese and its quote with the default mark.
+MAIL=$'山田様\n\nいつもお世話になっております。\n資料をお送りします。'
+QUOTED_MAIL=$'> 山田様\n> \n> いつもお世話になっております。\n> 資料をお送りします。'
+
+# kwin_focus_is PID: KWin's active window belongs to the process, as a KWin script sees it.
+kwin_focus_is() {
+    printf 'print("active window of " + (workspace.activeClient ? workspace.activeClient.pid : 0));\n' \
+        >"$WORK/active.js"
+    local kwin=(dbus-send --session --print-reply --dest=org.kde.KWin /Scripting)
+    "${kwin[@]}" org.kde.kwin.Scripting.loadScript string:"$WORK/active.js" string:navrik-focus >/dev/null &&
+        "${kwin[@]}" org.kde.kwin.Scripting.start >/dev/null || return 1
+    "${kwin[@]}" org.kde.kwin.Scripting.unloadScript string:navrik-focus >/dev/null
+    [[ $(grep -a 'active window of' "$WORK/compositor.log" | tail -1) == *"active window of $1" ]]
+}
+
+# sway_focus_is PID: sway's focused window belongs to the process.
+sway_focus_is() { swaymsg "[pid=$1 con_id=__focused__] nop" >/dev/null 2>&1; }
