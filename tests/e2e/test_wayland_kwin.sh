@@ -11,12 +11,5 @@ source "$(dirname "$0")/wayland.sh"
 need wl-copy wl-paste dbus-send
 own_session
 start_kwin
-start_navrik
-start_wayland_window
-wait_until 20 kwin_focus_is "$WAYLAND_WINDOW_PID" || fail "the Wayland window has no focus"
-
-wl_set "$MAIL"
-"$NAVRIK" --paste-and-quote || fail "the command failed"
-wait_until 10 wl_clipboard_is "$QUOTED_MAIL" || fail "the clipboard holds: $(wl_clipboard)"
-kwin_focus_is "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
+quote_from_wayland_window kwin_focus_is
 echo PASS

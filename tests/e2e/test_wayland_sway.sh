@@ -9,14 +9,7 @@ need wl-copy wl-paste
 own_session
 icon_mode_settings
 start_sway
-start_navrik
-start_wayland_window
-wait_until 20 sway_focus_is "$WAYLAND_WINDOW_PID" || fail "the Wayland window has no focus"
-
-wl_set "$MAIL"
-"$NAVRIK" --paste-and-quote || fail "the command failed"
-wait_until 10 wl_clipboard_is "$QUOTED_MAIL" || fail "the clipboard holds: $(wl_clipboard)"
-sway_focus_is "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
+quote_from_wayland_window sway_focus_is
 
 # Tiled, the window would stand in sway's tree, and its least floating size is 75 by 50.
 swaymsg -t get_tree | grep -q "\"pid\": $NAVRIK_PID," && fail "sway manages the icon: $(swaymsg -t get_tree)"

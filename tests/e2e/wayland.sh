@@ -119,3 +119,16 @@ kwin_focus_is() {
 
 # sway_focus_is PID: sway's focused window belongs to the process.
 sway_focus_is() { swaymsg "[pid=$1 con_id=__focused__] nop" >/dev/null 2>&1; }
+
+# quote_from_wayland_window FOCUS_IS: with Navrik running and a native Wayland window focused
+# (FOCUS_IS PID tells the compositor's focus), navrik --paste-and-quote turns the mail wl-copy
+# put on the clipboard into the quote wl-paste reads, and the focus stays where it was.
+quote_from_wayland_window() {
+    start_navrik
+    start_wayland_window
+    wait_until 20 "$1" "$WAYLAND_WINDOW_PID" || fail "the Wayland window has no focus"
+    wl_set "$MAIL"
+    "$NAVRIK" --paste-and-quote || fail "the command failed"
+    wait_until 10 wl_clipboard_is "$QUOTED_MAIL" || fail "the clipboard holds: $(wl_clipboard)"
+    "$1" "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
+}
