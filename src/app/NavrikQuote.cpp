@@ -3,7 +3,7 @@
 // input and writes it quoted on standard output, with Navrik's saved quote mark, line
 // adjustment and smart breaking unless options say otherwise.
 #include "cli/QuoteFilter.h"
-#include "codec/Cp932.h"
+#include "core/Cp932.h"
 #include "core/Error.h"
 #include "core/Settings.h"
 #include "core/SettingsFile.h"

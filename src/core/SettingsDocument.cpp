@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "core/SettingsDocument.h"
 
+#include "core/Cp932.h"
 #include "core/IntegerText.h"
 
-#include <unicode/ucnv.h>
-
 #include <algorithm>
-#include <memory>
 #include <optional>
 #include <utility>
 
@@ -173,8 +171,9 @@ Text<Ch> withKey(View<Ch> text, std::size_t start, const Location& where, View<C
 
 // ---- Encodings ----------------------------------------------------------------------------
 
-// The code units after the byte-order mark. An odd last byte is left out; the writer puts it
-// back where it was.
+// The code units after the byte-order mark, taken as they are: ICU's UTF-16 converters would
+// turn a lone surrogate into U+FFFD, and a rewrite must keep every unit but the key's line's.
+// An odd last byte is left out; the writer puts it back where it was.
 std::u16string decodeUtf16(std::string_view file, bool bigEndian)
 {
     std::u16string units;
@@ -198,61 +197,6 @@ std::string encodeUtf16(std::u16string_view units, bool bigEndian, std::string_v
         file.push_back(bigEndian ? low : high);
     }
     return file.append(oddByte);
-}
-
-struct ConverterCloser {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
-Converter openConverter(const char* name)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    Converter converter(ucnv_open(name, &status));
-    return U_FAILURE(status) ? nullptr : std::move(converter);
-}
-
-// Bytes to UTF-16 with the given converter, failing on bytes it does not define.
-std::optional<std::u16string> strictlyToUtf16(const char* encoding, std::string_view bytes)
-{
-    Converter converter = openConverter(encoding);
-    if (!converter)
-        return std::nullopt;
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    std::u16string units(bytes.size() + 1, u'\0');
-    const int32_t length = ucnv_toUChars(converter.get(), units.data(), int32_t(units.size()),
-                                         bytes.data(), int32_t(bytes.size()), &status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    units.resize(std::size_t(length));
-    return units;
-}
-
-// A value or a name for a UTF-16 file: the caller's bytes are code page 932, or else UTF-8.
-std::optional<std::u16string> toUtf16(std::string_view bytes)
-{
-    if (auto units = strictlyToUtf16("cp932", bytes))
-        return units;
-    return strictlyToUtf16("UTF-8", bytes);
-}
-
-// A value read from a UTF-16 file, in code page 932 as every other value; a character that
-// code page has no bytes for becomes '?'.
-std::string toCp932(std::u16string_view units)
-{
-    Converter converter = openConverter("cp932");
-    if (!converter || units.empty())
-        return {};
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setSubstChars(converter.get(), "?", 1, &status);
-    std::string bytes(units.size() * 2 + 1, '\0');
-    const int32_t length = ucnv_fromUChars(converter.get(), bytes.data(), int32_t(bytes.size()),
-                                           units.data(), int32_t(units.size()), &status);
-    if (U_FAILURE(status))
-        return {};
-    bytes.resize(std::size_t(length));
-    return bytes;
 }
 
 bool holdsLineBreakOrNul(std::string_view s)
@@ -292,14 +236,14 @@ std::string SettingsDocument::text(std::string_view section, std::string_view ke
             return std::string(defaultValue);
         value = readValue(rawValue<char>(m_bytes, where));
     } else {
-        const auto section16 = toUtf16(section);
-        const auto key16 = toUtf16(key);
+        const auto section16 = storedTextToUtf16(section);
+        const auto key16 = storedTextToUtf16(key);
         if (!section16 || !key16)
             return std::string(defaultValue);
         const Location where = locate<char16_t>(m_units, 0, *section16, *key16);
         if (!where.hasValue)
             return std::string(defaultValue);
-        value = toCp932(readValue(rawValue<char16_t>(m_units, where)));
+        value = utf16ToCp932(readValue(rawValue<char16_t>(m_units, where)));
     }
     value.resize(std::min(value.size(), kMaxTextLength));
     return value;
@@ -323,8 +267,8 @@ bool SettingsDocument::holds(std::string_view section, std::string_view key) con
 {
     if (m_encoding == Encoding::Bytes)
         return locate<char>(m_bytes, m_start, section, key).keyFound;
-    const auto section16 = toUtf16(section);
-    const auto key16 = toUtf16(key);
+    const auto section16 = storedTextToUtf16(section);
+    const auto key16 = storedTextToUtf16(key);
     return section16 && key16 && locate<char16_t>(m_units, 0, *section16, *key16).keyFound;
 }
 
@@ -339,15 +283,15 @@ bool SettingsDocument::set(std::string_view section, std::string_view key, std::
             m_bytes = withKey<char>(m_bytes, m_start, where, section, key, value);
         return true;
     }
-    const auto section16 = toUtf16(section);
-    const auto key16 = toUtf16(key);
-    const auto value16 = toUtf16(value);
+    const auto section16 = storedTextToUtf16(section);
+    const auto key16 = storedTextToUtf16(key);
+    const auto value16 = storedTextToUtf16(value);
     if (!section16 || !key16 || !value16)
         return false;
     const Location where = locate<char16_t>(m_units, 0, *section16, *key16);
     // A stored value that code page 932 can't hold reads as '?': setting back what was read
     // must keep the original characters.
-    if (!where.hasValue || toCp932(rawValue<char16_t>(m_units, where)) != value)
+    if (!where.hasValue || utf16ToCp932(rawValue<char16_t>(m_units, where)) != value)
         m_units = withKey<char16_t>(m_units, 0, where, *section16, *key16, *value16);
     return true;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/SettingsModel.h"
 
-#include "codec/Cp932.h"
+#include "core/Cp932.h"
 #include "core/SettingsFile.h"
 
 #include <utility>
@@ -68,10 +68,10 @@ void SettingsModel::setMark(const QString& mark)
     m_mark = mark;
     // Typed text only ever holds characters that code page 932 can store; a mark loaded as UTF-8
     // may hold others, and then stays UTF-8.
-    std::string bytes = m_loadedMarkBytes;
-    if (mark != m_loadedMark && !utf8ToCp932(mark.toStdString(), bytes))
-        bytes = mark.toStdString();
-    setText(SettingKey::String, std::move(bytes));
+    if (mark == m_loadedMark)
+        setText(SettingKey::String, m_loadedMarkBytes);
+    else
+        setText(SettingKey::String, utf8ToCp932(mark.toStdString()).value_or(mark.toStdString()));
 }
 
 void SettingsModel::applyFormSize()

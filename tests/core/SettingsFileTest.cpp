@@ -176,11 +176,11 @@ TEST_F(SettingsFileTest, WritesKeepEveryOtherByte)
 }
 
 // A file with a UTF-16 byte-order mark reads and writes as UTF-16, with values in code page 932
-// as from any other file.
+// as from any other file; every other code unit is kept, a lone surrogate too.
 TEST_F(SettingsFileTest, Utf16FilesStayUtf16)
 {
     for (const bool bigEndian : {false, true}) {
-        put(utf16(u"[Inyou]\r\nString=\"＞ \"\r\nFormLeft=5\r\n[Other]\r\nString=\"😀\"\r\n", bigEndian) + "!");
+        put(utf16(u"[Inyou]\r\nString=\"＞ \"\r\nFormLeft=5\r\n[Other]\r\nString=\"😀\"\r\n;\xD800\r\n", bigEndian) + "!");
         EXPECT_EQ(document().text("Inyou", "String", "d"), "\x81\x84 ");
         EXPECT_EQ(document().number("Inyou", "FormLeft", 7), 5);
         EXPECT_EQ(document().text("Other", "String", "d"), "?");
@@ -195,7 +195,7 @@ TEST_F(SettingsFileTest, Utf16FilesStayUtf16)
         write("Inyou", "FormTop", "7");
         write("New", "A", "1");
         EXPECT_EQ(contents(), utf16(u"[Inyou]\r\nString=\"引 \"\r\nFormLeft=5\r\nFormTop=7\r\n"
-                                    u"[Other]\r\nString=\"😀\"\r\n[New]\r\nA=1\r\n", bigEndian) + "!");
+                                    u"[Other]\r\nString=\"😀\"\r\n;\xD800\r\n[New]\r\nA=1\r\n", bigEndian) + "!");
     }
 }
 

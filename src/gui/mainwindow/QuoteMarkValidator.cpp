@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/mainwindow/QuoteMarkValidator.h"
 
-#include "codec/Cp932.h"
+#include "core/Cp932.h"
 
 QValidator::State QuoteMarkValidator::validate(QString& input, int&) const
 {
