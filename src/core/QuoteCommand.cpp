@@ -5,38 +5,38 @@
 #include "core/QuoteStream.h"
 #include "core/TextWidth.h"
 
+#include <memory>
 #include <utility>
 
 namespace navrik {
 
 namespace {
 
-// Tells the window the command is busy (again, between its long steps, so the window can
-// repaint) and, on the normal path or while unwinding, that it is done, once.
-class BusyScope {
-public:
-    explicit BusyScope(const BusyPointer& busy) : m_busy(busy) { step(); }
-    ~BusyScope() { done(); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
+// Tells the window that the command is busy, at its start and again between its long steps (so
+// the window can repaint).
+void busyStep(const BusyPointer& busy)
+{
+    if (busy)
+        busy(true);
+}
 
-    void step()
+struct NotBusy {
+    void operator()(const BusyPointer* busy) const
     {
-        if (m_busy)
-            m_busy(true);
+        if (*busy)
+            (*busy)(false);
     }
-    void done()
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        if (m_busy)
-            m_busy(false);
-    }
+};
 
-private:
-    const BusyPointer& m_busy;
-    bool m_done = false;
+// The command's busy time: busy now, and done once it ends, on the normal path or while unwinding.
+std::unique_ptr<const BusyPointer, NotBusy> busyScope(const BusyPointer& busy)
+{
+    busyStep(busy);
+    return std::unique_ptr<const BusyPointer, NotBusy>(&busy);
+}
+
+struct ShowAgain {
+    void operator()(LineModel* buffer) const { buffer->show(); }
 };
 
 } // namespace
@@ -57,33 +57,17 @@ std::string quoteText(std::string_view text, std::string_view mark, std::int64_t
 
 bool pasteCommand(LineModel& buffer, const BusyPointer& busy)
 {
-    BusyScope scope(busy);
+    const auto scope = busyScope(busy);
     return buffer.replaceWithClipboard();
 }
 
 void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPointer& busy)
 {
-    // Shows the buffer again once, on the normal path or while unwinding, before the busy
-    // pointer goes (the scope below is made first, so it ends last).
-    class Shown {
-    public:
-        explicit Shown(LineModel& buffer) : m_buffer(buffer) {}
-        ~Shown() { done(); }
-        void done()
-        {
-            if (!m_done)
-                m_buffer.show();
-            m_done = true;
-        }
-
-    private:
-        LineModel& m_buffer;
-        bool m_done = false;
-    };
-
-    BusyScope scope(busy);
+    const auto scope = busyScope(busy);
     buffer.hide();
-    Shown shown(buffer);
+    // Shown again once, on the normal path or while unwinding, before the busy pointer goes
+    // (the scope above is made first, so it ends last).
+    std::unique_ptr<LineModel, ShowAgain> shown(&buffer);
     const std::int64_t budget = lineBudget(options);
     if (options.autoPaste) {
         // The paste and the quote in one: the clipboard's text is quoted here and the buffer
@@ -101,10 +85,10 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
             return;
     } else if (buffer.lineCount() > 0) {
         std::string quoted = quoteText(buffer.text(), options.mark, budget, options.smartBreaks);
-        scope.step();
+        busyStep(busy);
         buffer.setText(std::move(quoted));
     }
-    shown.done();
+    shown.reset();
     buffer.selectAll();
     buffer.copySelection();
 }

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <functional>
 #include <future>
-#include <memory>
 #include <semaphore>
 #include <vector>
 
@@ -183,8 +183,7 @@ void refill(QTextDocument* document, const std::function<void(QTextCursor&)>& fi
     document->setUndoRedoEnabled(false);
     // Undo comes back on however the fill ends: a fill that fails half-way leaves the user an
     // editor that still undoes.
-    const std::unique_ptr<QTextDocument, void (*)(QTextDocument*)> undoBack(
-        document, [](QTextDocument* d) { d->setUndoRedoEnabled(true); });
+    const auto undoBack = qScopeGuard([document] { document->setUndoRedoEnabled(true); });
     document->clear();
     QTextCursor cursor(document);
     fill(cursor);
@@ -486,9 +485,7 @@ bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& conver
 
     m_setText = QString();
     // Should the loop below end early, the worker gets room for every piece left, so it ends.
-    const std::unique_ptr<void, std::function<void(void*)>> unblock(&room, [&](void*) {
-        room.release(std::ptrdiff_t(ends.size()));
-    });
+    const auto unblock = qScopeGuard([&] { room.release(std::ptrdiff_t(ends.size())); });
     refill(m_edit->document(), [&](QTextCursor& cursor) {
         qsizetype sinceRepaint = 0;
         for (std::size_t i = 0; i < converted.size(); ++i) {

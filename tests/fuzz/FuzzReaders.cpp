@@ -8,8 +8,9 @@
 #include "core/LineBreak.h"
 #include "core/SpinValue.h"
 
+#include <algorithm>
 #include <cctype>
-#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -17,21 +18,24 @@ using namespace navrik;
 
 namespace {
 
+// Digit by digit, as a number is read by hand.
 std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
 {
     text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
-    const bool hex = text.starts_with('$'), plus = text.starts_with('+');
-    if (hex || plus)
+    const bool hex = text.starts_with('$'), negative = text.starts_with('-');
+    if (hex || negative || text.starts_with('+'))
         text.remove_prefix(1);
-    if (text.empty() || (plus && !std::isdigit(static_cast<unsigned char>(text[0]))))
+    const std::string_view digits = hex ? "0123456789abcdef" : "0123456789";
+    const std::int64_t limit = hex ? 0xFFFFFFFF : negative ? 2147483648 : 2147483647;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        const auto digit = digits.find(char(std::tolower(static_cast<unsigned char>(c))));
+        if (digit == std::string_view::npos || (value = value * std::int64_t(digits.size()) + std::int64_t(digit)) > limit)
+            return minValue;
+    }
+    if (text.empty())
         return minValue;
-    std::uint32_t pattern = 0;
-    std::int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = hex ? std::from_chars(text.data(), end, pattern, 16) : std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end)
-        return minValue;
-    return hex ? std::int32_t(pattern) : value;
+    return hex ? std::int32_t(std::uint32_t(value)) : std::int32_t(negative ? -value : value);
 }
 
 } // namespace
