@@ -80,7 +80,7 @@ std::string lfOnly(const std::string& text)
 
 void setIconMode(bool icon)
 {
-    ConfigForm->AutoPaste->setChecked(icon);
+    ConfigForm->findChild<QCheckBox*>(QStringLiteral("AutoPaste"))->setChecked(icon);
     QApplication::processEvents();
 }
 
@@ -167,9 +167,9 @@ int main(int argc, char** argv)
             box->close();
     });
     closer.start(20);
-    ConfigForm->AutoLines->setChecked(true);
-    ConfigForm->LineCount->setValue(70);
-    MainForm->FlagEdit->setText(QStringLiteral("> "));
+    ConfigForm->findChild<QCheckBox*>(QStringLiteral("AutoLines"))->setChecked(true);
+    ConfigForm->findChild<QLineEdit*>(QStringLiteral("LineCount"))->setText(QStringLiteral("70"));
+    MainForm->findChild<QLineEdit*>(QStringLiteral("FlagEdit"))->setText(QStringLiteral("> "));
     MainForm->show();
     QApplication::processEvents();
 

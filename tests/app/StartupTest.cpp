@@ -13,6 +13,8 @@
 #include <csignal>
 #include <functional>
 
+using navrik::test::control;
+
 namespace {
 
 // Runs the program's event loop with `step` queued as its first event. Returns the exit
@@ -45,29 +47,6 @@ class TestStartup : public QObject {
 private slots:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8()); }
 
-    // Only the main window shows, with the focus in the quote mark field; every way of
-    // closing it ends the program with 0, also while the dialog is open (Alt+F4 typed into
-    // the field is test_windows.sh's).
-    void closingEndsWithZero()
-    {
-        const std::pair<const char*, std::function<void()>> ways[] = {
-            {"close", [] { MainForm->close(); }},
-            {"Exit1", [] { MainForm->Exit1->trigger(); }},
-            {"while the dialog is open", [] {
-                 QTimer::singleShot(100, MainForm, [] { QVERIFY(ConfigForm->isVisible()); MainForm->close(); });
-                 MainForm->K3->trigger();
-             }}};
-        for (const auto& [how, close] : ways) {
-            const int code = runProgram([&] {
-                QVERIFY(QTest::qWaitForWindowActive(MainForm));
-                QCOMPARE(QApplication::focusWidget(), MainForm->FlagEdit);
-                QVERIFY(!ConfigForm->isVisible());
-                close();
-            });
-            QVERIFY2(code == 0 && !MainForm && !ConfigForm, how);
-        }
-    }
-
     // A close that can't save shows the error box and keeps the program (as any error in a
     // handler does); the next close ends it with 0 all the same, without another box.
     void aFailedSaveEndsTheProgramAtTheNextClose()
@@ -94,30 +73,27 @@ private slots:
         QCOMPARE(boxes, 1);
     }
 
-    // SIGTERM, SIGINT and SIGHUP save as the session's end does, the dialog's share too while it
-    // is open, and end with 0. From the first one on they take their default action again, so a
-    // second one ends the program at once; one ignored at the start stays ignored.
-    void signalsSaveAndEnd()
+    // An end signal saves as the session's end does, the dialog's share too while it is open, and
+    // ends with 0 (each of the three, from outside: test_session_end.sh). From the first one on the
+    // three take their default action again, so a second one ends the program at once; one ignored
+    // at the start stays ignored.
+    void anEndSignalSavesAndEnds()
     {
-        for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-            QFile::remove(m_config.path() + "/tolvane.ini");
-            const int ignored = signalNumber == SIGHUP ? SIGINT : SIGHUP;
-            std::signal(ignored, SIG_IGN);
-            const int code = runProgram([&] {
-                QTimer::singleShot(100, MainForm, [&] {
-                    ConfigForm->AutoLines->setChecked(true);
-                    std::raise(ignored);
-                    std::raise(signalNumber);
-                    for (int other : {SIGTERM, SIGINT, SIGHUP})
-                        QVERIFY(disposition(other) == (other == ignored ? SIG_IGN : SIG_DFL));
-                });
-                MainForm->K3->trigger();
+        std::signal(SIGHUP, SIG_IGN);
+        const int code = runProgram([&] {
+            QTimer::singleShot(100, MainForm, [&] {
+                control<QCheckBox>(ConfigForm, "AutoLines")->setChecked(true);
+                std::raise(SIGHUP);
+                std::raise(SIGINT);
+                for (int other : {SIGTERM, SIGINT, SIGHUP})
+                    QVERIFY(disposition(other) == (other == SIGHUP ? SIG_IGN : SIG_DFL));
             });
-            std::signal(ignored, SIG_DFL);
-            QCOMPARE(code, 0);
-            const QByteArray saved = navrik::test::settingsText();
-            QVERIFY2(saved.contains("AutoLines=1\r\n") && saved.contains("FormTop=110\r\n"), saved.constData());
-        }
+            control<QAction>(MainForm, "K3")->trigger();
+        });
+        std::signal(SIGHUP, SIG_DFL);
+        QCOMPARE(code, 0);
+        const QByteArray saved = navrik::test::settingsText();
+        QVERIFY2(saved.contains("AutoLines=1\r\n") && saved.contains("FormTop=110\r\n"), saved.constData());
     }
 };
 

@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 using navrik::SystemColor;
 
@@ -92,6 +93,7 @@ TMainForm::TMainForm(navrik::SettingsModel* settings)
     setColor(this, QPalette::WindowText, SystemColor::WindowText);
     buildControls();
     buildPopupMenu();
+    nameControls();
     bindEvents();
     setGeometry(QRect(kFirstPlace, QSize(300, 200)));
     FormResize();
@@ -199,6 +201,19 @@ void TMainForm::buildPopupMenu()
 
     PopupTimer = new QTimer(this);
     PopupTimer->setInterval(800);
+}
+
+void TMainForm::nameControls()
+{
+    const std::pair<QObject*, const char*> controls[] = {
+        {MainPanel, "MainPanel"}, {IconImg, "IconImg"}, {Label1, "Label1"}, {FlagEdit, "FlagEdit"},
+        {MailBuff, "MailBuff"}, {PasteBtn, "PasteBtn"}, {ConfigBtn, "ConfigBtn"}, {MakeBtn, "MakeBtn"},
+        {MainPopup, "MainPopup"}, {K1, "K1"}, {N1, "N1"}, {AutoPaste, "AutoPaste"}, {K3, "K3"},
+        {StayOnTop, "StayOnTop"}, {N3, "N3"}, {K7, "K7"}, {OptionsMenu, "OptionsMenu"},
+        {SmartBreaks, "SmartBreaks"}, {GlobalHotKey, "GlobalHotKey"}, {StartAtLogin, "StartAtLogin"},
+        {Exit1, "Exit1"}, {PopupTimer, "PopupTimer"}};
+    for (const auto& [control, name] : controls)
+        control->setObjectName(QLatin1String(name));
 }
 
 void TMainForm::bindEvents()

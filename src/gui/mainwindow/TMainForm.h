@@ -38,33 +38,6 @@ public:
     // The dialog that 設定 and オプション設定 show modally.
     void setSettingsDialog(QDialog* dialog) { m_settingsDialog = dialog; }
 
-    // Controls, in the order buildControls() makes them. All but MainPanel lie on the
-    // panel's client area, so their positions are relative to it.
-    QFrame* MainPanel;
-    QLabel* IconImg;
-    QLabel* Label1;
-    QLineEdit* FlagEdit;
-    QPlainTextEdit* MailBuff;
-    ToolButton* PasteBtn;
-    ToolButton* ConfigBtn;
-    ToolButton* MakeBtn;
-
-    // Components without a place on the screen.
-    QMenu* MainPopup;
-    QAction* K1;
-    QAction* N1;
-    QAction* AutoPaste;
-    QAction* K3;
-    QAction* StayOnTop;
-    QAction* N3;
-    QAction* K7;
-    QMenu* OptionsMenu;    // 追加オプション, just above 終了
-    QAction* SmartBreaks;  // in OptionsMenu: 禁則処理で改行
-    QAction* GlobalHotKey; // in OptionsMenu: グローバルホットキー
-    QAction* StartAtLogin; // in OptionsMenu: ログイン時に起動
-    QAction* Exit1;
-    QTimer* PopupTimer;
-
     // Window events.
     void FormCreate();
     void FormClose();
@@ -115,7 +88,35 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Controls, in the order buildControls() makes them, each with its name as its object name.
+    // All but MainPanel lie on the panel's client area, so their positions are relative to it.
+    QFrame* MainPanel;
+    QLabel* IconImg;
+    QLabel* Label1;
+    QLineEdit* FlagEdit;
+    QPlainTextEdit* MailBuff;
+    ToolButton* PasteBtn;
+    ToolButton* ConfigBtn;
+    ToolButton* MakeBtn;
+
+    // Components without a place on the screen.
+    QMenu* MainPopup;
+    QAction* K1;
+    QAction* N1;
+    QAction* AutoPaste;
+    QAction* K3;
+    QAction* StayOnTop;
+    QAction* N3;
+    QAction* K7;
+    QMenu* OptionsMenu;    // 追加オプション, just above 終了
+    QAction* SmartBreaks;  // in OptionsMenu: 禁則処理で改行
+    QAction* GlobalHotKey; // in OptionsMenu: グローバルホットキー
+    QAction* StartAtLogin; // in OptionsMenu: ログイン時に起動
+    QAction* Exit1;
+    QTimer* PopupTimer;
+
     void buildControls();
+    void nameControls();
     void buildPopupMenu();
     void bindEvents();
     void toolButtonMouseMove(ToolButton* button, int n, int x, int y);

@@ -85,6 +85,7 @@ TConfigForm::TConfigForm(navrik::SettingsModel* settings)
     setFont(navrik::proportionalGothicFont());
     setFixedSize(265, 225);
     buildControls();
+    nameControls();
     setFlatLook();
     bindEvents();
 }
@@ -124,6 +125,18 @@ void TConfigForm::buildControls()
     // Where the focus goes at the first opening; later openings return it to the control
     // that had it when the dialog was closed.
     AutoPaste->setFocus(Qt::OtherFocusReason);
+}
+
+void TConfigForm::nameControls()
+{
+    const std::pair<QObject*, const char*> controls[] = {
+        {Label1, "Label1"}, {Label7, "Label7"}, {Label8, "Label8"}, {AutoPaste, "AutoPaste"},
+        {AutoLines, "AutoLines"}, {LineCount, "LineCount"}, {SpinUD, "SpinUD"}, {AboutBox, "AboutBox"},
+        {IconImg, "IconImg"}, {Label2, "Label2"}, {Label3, "Label3"}, {Label4, "Label4"}, {Label5, "Label5"},
+        {Label6, "Label6"}, {StayOnTop, "StayOnTop"}, {OKBtn, "OKBtn"}, {FormX, "FormX"}, {FormY, "FormY"},
+        {SpinUDX, "SpinUDX"}, {SpinUDY, "SpinUDY"}};
+    for (const auto& [control, name] : controls)
+        control->setObjectName(QLatin1String(name));
 }
 
 void TConfigForm::buildVersionBox()

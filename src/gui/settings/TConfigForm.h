@@ -27,28 +27,6 @@ class TConfigForm : public QDialog {
 public:
     explicit TConfigForm(navrik::SettingsModel* settings);
 
-    // Controls, in the order buildControls() makes (and so stacks) them.
-    QLabel* Label1;
-    QLabel* Label7;
-    QLabel* Label8;
-    QCheckBox* AutoPaste;
-    QCheckBox* AutoLines;
-    navrik::SpinField* LineCount;
-    navrik::SpinButton* SpinUD;
-    QGroupBox* AboutBox;
-    QLabel* IconImg;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QCheckBox* StayOnTop;
-    QPushButton* OKBtn;
-    navrik::SpinField* FormX;
-    navrik::SpinField* FormY;
-    navrik::SpinButton* SpinUDX;
-    navrik::SpinButton* SpinUDY;
-
     // Window events.
     void FormCreate();
     void FormClose();
@@ -79,7 +57,31 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Controls, in the order buildControls() makes (and so stacks) them, each with its name as
+    // its object name.
+    QLabel* Label1;
+    QLabel* Label7;
+    QLabel* Label8;
+    QCheckBox* AutoPaste;
+    QCheckBox* AutoLines;
+    navrik::SpinField* LineCount;
+    navrik::SpinButton* SpinUD;
+    QGroupBox* AboutBox;
+    QLabel* IconImg;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QCheckBox* StayOnTop;
+    QPushButton* OKBtn;
+    navrik::SpinField* FormX;
+    navrik::SpinField* FormY;
+    navrik::SpinButton* SpinUDX;
+    navrik::SpinButton* SpinUDY;
+
     void buildControls();
+    void nameControls();
     void buildVersionBox();
     void bindEvents();
     void setFlatLook();

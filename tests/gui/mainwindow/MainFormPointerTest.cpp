@@ -17,18 +17,24 @@
 
 // The pointer is driven through the platform, as a user would: QCursor::setPos moves it and
 // presses go to the window, so Qt's own pointer grab and button state are in play.
+using navrik::test::control;
+
 namespace {
 
-// Puts the pointer on a control ("panel": the bare panel between PasteBtn and ConfigBtn).
+QMenu* popup() { return control<QMenu>(MainForm, "MainPopup"); }
+QTimer* popupTimer() { return control<QTimer>(MainForm, "PopupTimer"); }
+QPlainTextEdit* buffer() { return control<QPlainTextEdit>(MainForm, "MailBuff"); }
+
+// Puts the pointer on a control ("panel": the bare panel between PasteBtn and ConfigBtn; the
+// buffer's viewport and scroll bars by their own names).
 void moveTo(const QString& name, QPoint by = {})
 {
-    TMainForm* f = MainForm;
-    const QHash<QString, QWidget*> controls{
-        {"panel", f->MainPanel}, {"IconImg", f->IconImg}, {"Label1", f->Label1},
-        {"FlagEdit", f->FlagEdit}, {"MailBuff", f->MailBuff->viewport()}, {"MakeBtn", f->MakeBtn},
-        {"PasteBtn", f->PasteBtn}, {"ConfigBtn", f->ConfigBtn},
-        {"VScrollBar", f->MailBuff->verticalScrollBar()}, {"HScrollBar", f->MailBuff->horizontalScrollBar()}};
-    const QWidget* w = controls.value(name);
+    const QHash<QString, QWidget*> parts{{"panel", control(MainForm, "MainPanel")}, {"MailBuff", buffer()->viewport()},
+                                         {"VScrollBar", buffer()->verticalScrollBar()},
+                                         {"HScrollBar", buffer()->horizontalScrollBar()}};
+    const QWidget* w = name.isEmpty()        ? nullptr
+                       : parts.contains(name) ? parts[name]
+                                              : control(MainForm, qPrintable(name));
     QCursor::setPos((w ? w->mapToGlobal(name == "panel" ? QPoint(220, 15) : QPoint(10, 8)) : QCursor::pos()) + by);
     QCoreApplication::processEvents();
 }
@@ -48,7 +54,7 @@ bool isSurface(const QString& name) { return name == "panel" || name == "IconImg
 bool onlyMainPopupShown()
 {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QMenu*>(w) && (!MainForm || w != MainForm->MainPopup) && w->isVisible())
+        if (qobject_cast<QMenu*>(w) && (!MainForm || w != popup()) && w->isVisible())
             return false;
     }
     return true;
@@ -62,7 +68,7 @@ struct ForeignMenuWatch : QTimer {
     {
         connect(this, &QTimer::timeout, [this] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (qobject_cast<QMenu*>(w) && w->isVisible() && (!MainForm || w != MainForm->MainPopup))
+                if (qobject_cast<QMenu*>(w) && w->isVisible() && (!MainForm || w != popup()))
                     seen = w->close();
             }
         });
@@ -91,21 +97,21 @@ private slots:
     {
         if (const Qt::MouseButtons held = QGuiApplication::mouseButtons()) // by a failed case
             button(QTest::MouseRelease, Qt::MouseButton(held.toInt()));
-        MainForm->MainPopup->hide();
+        popup()->hide();
         navrik::destroyWindows();
         QVERIFY2(!m_menus->seen, "a menu other than MainPopup showed");
     }
 
     void hoverHighlightsOneButton()
     {
-        const ToolButton* buttons[] = {MainForm->MakeBtn, MainForm->PasteBtn, MainForm->ConfigBtn};
+        const char* buttons[] = {"MakeBtn", "PasteBtn", "ConfigBtn"};
         for (const char* name : {"MakeBtn", "PasteBtn", "ConfigBtn", "panel", "ConfigBtn", "FlagEdit", "MakeBtn",
                                  "MailBuff", "PasteBtn", "Label1", "ConfigBtn", "MakeBtn", "IconImg"}) {
             moveTo(name);
             const int state = int(QStringList{"MakeBtn", "PasteBtn", "ConfigBtn"}.indexOf(name)) + 1;
             QCOMPARE(MainForm->hoverState(), state);
             for (int n = 1; n <= 3; ++n)
-                QCOMPARE(buttons[n - 1]->isHighlighted(), n == state);
+                QCOMPARE(control<ToolButton>(MainForm, buttons[n - 1])->isHighlighted(), n == state);
         }
     }
 
@@ -115,15 +121,15 @@ private slots:
     {
         moveTo("IconImg");
         moveTo("panel");
-        QTRY_VERIFY_WITH_TIMEOUT(!MainForm->PopupTimer->isActive(), 5000);
-        QVERIFY(!MainForm->MainPopup->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!popupTimer()->isActive(), 5000);
+        QVERIFY(!popup()->isVisible());
 
         moveTo("IconImg"); // a new period
-        QVERIFY(MainForm->PopupTimer->isActive());
+        QVERIFY(popupTimer()->isActive());
         QTest::qWait(300);
         moveBy(QPoint(2, 2)); // moving about on the icon does not restart the period
-        QVERIFY(MainForm->PopupTimer->remainingTime() < 700);
-        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000); // at the pointer: test_windows.sh
+        QVERIFY(popupTimer()->remainingTime() < 700);
+        QTRY_VERIFY_WITH_TIMEOUT(popup()->isVisible(), 5000); // at the pointer: test_windows.sh
     }
 
     // A left press on a drag surface moves the window by the pointer's travel until the release.
@@ -145,21 +151,21 @@ private slots:
         const bool drags = isSurface(target) && pressed == Qt::LeftButton;
         moveTo("IconImg");
         moveTo(target);
-        QVERIFY(MainForm->PopupTimer->isActive());
+        QVERIFY(popupTimer()->isActive());
         const QPoint start = MainForm->pos();
         button(QTest::MousePress, pressed);
-        QCOMPARE(MainForm->PopupTimer->isActive(), !isSurface(target));
+        QCOMPARE(popupTimer()->isActive(), !isSurface(target));
         QCOMPARE(MainForm->isDragging(), drags);
         QPoint travel;
         for (QPoint step : {QPoint(12, 5), QPoint(9, -3), QPoint(-5, 14)}) {
             moveBy(step);
             travel += step;
             QCOMPARE(MainForm->pos(), drags ? start + travel : start);
-            QVERIFY(!drags || !MainForm->PopupTimer->isActive()); // not even over the icon
+            QVERIFY(!drags || !popupTimer()->isActive()); // not even over the icon
         }
         button(QTest::MouseRelease, pressed);
         QVERIFY(!MainForm->isDragging());
-        QCOMPARE(MainForm->MainPopup->isVisible(), pressed == Qt::RightButton);
+        QCOMPARE(popup()->isVisible(), pressed == Qt::RightButton);
         QVERIFY(onlyMainPopupShown());
         moveBy(QPoint(9, 9));
         QCOMPARE(MainForm->pos(), drags ? start + travel : start);
@@ -171,40 +177,41 @@ private slots:
     {
         MainForm->FormRedraw(true);
         moveTo("IconImg");
-        QTRY_VERIFY_WITH_TIMEOUT(MainForm->MainPopup->isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(popup()->isVisible(), 5000);
         for (int toggle = 0; toggle < 2; ++toggle) {
-            MainForm->MainPopup->hide();
-            MainForm->StayOnTop->trigger();
+            popup()->hide();
+            control<QAction>(MainForm, "StayOnTop")->trigger();
             QVERIFY(QTest::qWaitForWindowExposed(MainForm));
             // What Qt sends the control under the pointer when the window appears anew.
             const QPoint global = QCursor::pos();
-            QMouseEvent still(QEvent::MouseMove, MainForm->IconImg->mapFromGlobal(global),
-                              MainForm->mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(MainForm->IconImg, &still);
+            QWidget* icon = control(MainForm, "IconImg");
+            QMouseEvent still(QEvent::MouseMove, icon->mapFromGlobal(global), MainForm->mapFromGlobal(global), global,
+                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(icon, &still);
             QTest::qWait(1000);
-            QVERIFY(!MainForm->PopupTimer->isActive());
-            QVERIFY(!MainForm->MainPopup->isVisible());
+            QVERIFY(!popupTimer()->isActive());
+            QVERIFY(!popup()->isVisible());
         }
         moveBy(QPoint(1, 0)); // a real movement starts the period again
-        QVERIFY(MainForm->PopupTimer->isActive());
+        QVERIFY(popupTimer()->isActive());
     }
 
     // The Menu key and Shift+F10 open MainPopup at the focused edit; no edit menu of its own.
     void menuKeysOpenMainPopup()
     {
-        MainForm->MailBuff->setPlainText("line\nline");
-        for (QWidget* edit : {static_cast<QWidget*>(MainForm->FlagEdit), static_cast<QWidget*>(MainForm->MailBuff)}) {
+        buffer()->setPlainText("line\nline");
+        for (QWidget* edit : {control(MainForm, "FlagEdit"), static_cast<QWidget*>(buffer())}) {
             for (auto [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
                 edit->setFocus();
                 QTest::keyClick(edit, key, modifiers);
-                QTRY_VERIFY(MainForm->MainPopup->isVisible());
+                QTRY_VERIFY(popup()->isVisible());
                 QVERIFY(onlyMainPopupShown());
-                QVERIFY(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(MainForm->MainPopup->pos()));
-                MainForm->MainPopup->hide();
+                QVERIFY(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(popup()->pos()));
+                popup()->hide();
             }
         }
-        QCOMPARE(MainForm->FlagEdit->text(), "> ");
-        QCOMPARE(MainForm->MailBuff->toPlainText(), "line\nline");
+        QCOMPARE(control<QLineEdit>(MainForm, "FlagEdit")->text(), "> ");
+        QCOMPARE(buffer()->toPlainText(), "line\nline");
     }
 
     // A spin field of the settings dialog shows no menu at all, from the pointer or the keys.
@@ -212,13 +219,13 @@ private slots:
     {
         ConfigForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(ConfigForm));
-        QWidget* field = ConfigForm->FormX;
+        QWidget* field = control(ConfigForm, "FormX");
         QVERIFY(field->isEnabled());
         for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
             QContextMenuEvent request(reason, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(field, &request);
             QVERIFY(onlyMainPopupShown());
-            QVERIFY(!MainForm->MainPopup->isVisible());
+            QVERIFY(!popup()->isVisible());
         }
         ConfigForm->hide();
     }
@@ -228,7 +235,7 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("mail"));
         moveTo("IconImg");
         button(QTest::MouseDClick);
-        QVERIFY(MainForm->MailBuff->toPlainText().isEmpty());
+        QVERIFY(buffer()->toPlainText().isEmpty());
     }
 };
 

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "gui/Fonts.h"
 #include "gui/settings/SpinField.h"
 
 #include <QApplication>
@@ -103,16 +102,12 @@ private slots:
         QCOMPARE(m_field->selectedText(), QStringLiteral("1000"));
     }
 
-    void upArrowStepsAndHeightFollowsTheFont()
+    void upArrowSteps()
     {
         m_field->setIncrement(50);
         m_field->setText(QStringLiteral("45"));
         QTest::keyClick(m_field, Qt::Key_Up);
         QCOMPARE(m_field->text(), QStringLiteral("95"));
-        // The dialog's fields are 21 pixels high in the 12-pixel window font; lower is raised.
-        m_field->setFont(navrik::proportionalGothicFont());
-        m_field->resize(49, 10);
-        QCOMPARE(m_field->height(), 21);
     }
 
 private:

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "gui/settings/SpinButton.h"
+#include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
 #include <QAction>
@@ -9,8 +11,16 @@
 #include <functional>
 
 namespace fs = std::filesystem;
+using navrik::SpinButton;
+using navrik::SpinField;
+using navrik::test::control;
 
 namespace {
+
+QCheckBox* box(const char* name) { return control<QCheckBox>(ConfigForm, name); }
+SpinField* field(const char* name) { return control<SpinField>(ConfigForm, name); }
+QAction* item(const char* name) { return control<QAction>(MainForm, name); }
+QLineEdit* markField() { return control<QLineEdit>(MainForm, "FlagEdit"); }
 
 std::string settings() { return navrik::test::settingsText().toStdString(); }
 bool onTop() { return MainForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
@@ -23,7 +33,7 @@ void openDialog(const std::function<void()>& during)
         QVERIFY(QTest::qWaitForWindowActive(ConfigForm));
         during();
     });
-    MainForm->K3->trigger(); // オプション設定
+    item("K3")->trigger(); // オプション設定
 }
 
 } // namespace
@@ -45,40 +55,40 @@ private slots:
     void loading()
     {
         start("AutoPaste=1\r\nAutoLines=2\r\nStayOnTop=-1\r\nCharcters=100\r\nFormWidth=450\r\nFormHeight=350\r\n");
-        const TConfigForm* f = ConfigForm;
-        QVERIFY(f->AutoPaste->isChecked() && f->AutoLines->isChecked() && f->StayOnTop->isChecked());
-        QCOMPARE(QList<int>({f->LineCount->Value(), f->FormX->Value(), f->FormY->Value()}), QList<int>({100, 450, 350}));
-        QVERIFY(MainForm->size() == QSize(32, 32) && MainForm->AutoPaste->isChecked());
-        QVERIFY(onTop() && MainForm->StayOnTop->isChecked());
+        QVERIFY(box("AutoPaste")->isChecked() && box("AutoLines")->isChecked() && box("StayOnTop")->isChecked());
+        QCOMPARE(QList<int>({field("LineCount")->Value(), field("FormX")->Value(), field("FormY")->Value()}),
+                 QList<int>({100, 450, 350}));
+        QVERIFY(MainForm->size() == QSize(32, 32) && item("AutoPaste")->isChecked());
+        QVERIFY(onTop() && item("StayOnTop")->isChecked());
     }
 
     void liveUpdates()
     {
         start();
-        TConfigForm* f = ConfigForm;
-        QVERIFY(!f->LineCount->isEnabled() && !f->SpinUD->isEnabled()); // as loaded
-        f->FormX->setValue(600);
+        QVERIFY(!field("LineCount")->isEnabled() && !control(ConfigForm, "SpinUD")->isEnabled()); // as loaded
+        field("FormX")->setValue(600);
         MainForm->resize(400, 400);
-        const auto step = [](navrik::SpinButton* b, bool up) {
+        const auto step = [](const char* button, bool up) {
+            auto* b = control<SpinButton>(ConfigForm, button);
             up ? emit b->upClicked() : emit b->downClicked();
             return MainForm->size();
         };
-        QCOMPARE(step(f->SpinUDX, true), QSize(600, 200)); // at its end the size is applied again
-        QCOMPARE(step(f->SpinUDY, true), QSize(600, 250));
-        QCOMPARE(step(f->SpinUDX, false), QSize(550, 250));
-        QCOMPARE(step(f->SpinUDY, false), QSize(550, 200));
+        QCOMPARE(step("SpinUDX", true), QSize(600, 200)); // at its end the size is applied again
+        QCOMPARE(step("SpinUDY", true), QSize(600, 250));
+        QCOMPARE(step("SpinUDX", false), QSize(550, 250));
+        QCOMPARE(step("SpinUDY", false), QSize(550, 200));
 
-        f->AutoPaste->setChecked(true);
-        QCOMPARE(step(f->SpinUDY, true), QSize(32, 32)); // icon mode keeps the icon
+        box("AutoPaste")->setChecked(true);
+        QCOMPARE(step("SpinUDY", true), QSize(32, 32)); // icon mode keeps the icon
         // Stay-on-top is toggled, not set, from either side: after the popup item the box and
         // the window disagree. The window stays shown where it was.
-        MainForm->StayOnTop->trigger();
-        QVERIFY(onTop() && !f->StayOnTop->isChecked());
-        f->StayOnTop->setChecked(true);
-        QVERIFY(!onTop() && !MainForm->StayOnTop->isChecked() && MainForm->isVisible());
+        item("StayOnTop")->trigger();
+        QVERIFY(onTop() && !box("StayOnTop")->isChecked());
+        box("StayOnTop")->setChecked(true);
+        QVERIFY(!onTop() && !item("StayOnTop")->isChecked() && MainForm->isVisible());
         QCOMPARE(MainForm->geometry(), QRect(201, 110, 32, 32));
-        MainForm->AutoPaste->trigger(); // back from the popup menu
-        QVERIFY(!f->AutoPaste->isChecked());
+        item("AutoPaste")->trigger(); // back from the popup menu
+        QVERIFY(!box("AutoPaste")->isChecked());
         QCOMPARE(MainForm->size(), QSize(550, 250));
     }
 
@@ -90,23 +100,24 @@ private slots:
         TConfigForm* f = ConfigForm;
         QString shown;
         openDialog([&] {
-            QTest::keyClick(f->AutoPaste, Qt::Key_Escape); // there is no cancel
-            QTest::keyClick(f->AutoPaste, Qt::Key_Return); // nor a default button
+            QTest::keyClick(box("AutoPaste"), Qt::Key_Escape); // there is no cancel
+            QTest::keyClick(box("AutoPaste"), Qt::Key_Return); // nor a default button
             QVERIFY(f->isVisible());
             f->move(10, 20);
-            f->FormX->setText("1000");
+            field("FormX")->setText("1000");
             fs::permissions(navrik::settingsFilePath(), fs::perms(0444));
             QTimer::singleShot(0, [&] {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                     shown = box->text(), box->close();
             });
-            QTest::keyClick(f->FormX, Qt::Key_F4, Qt::AltModifier);
+            QTest::keyClick(field("FormX"), Qt::Key_F4, Qt::AltModifier);
             QVERIFY(f->isVisible());
             f->activateWindow(); // the offscreen platform does not return it after the box
             QVERIFY(QTest::qWaitForWindowActive(f));
             fs::permissions(navrik::settingsFilePath(), fs::perms(0644));
-            f->OKBtn->setFocus();
-            QTest::keyClick(f->OKBtn, Qt::Key_Return);
+            QWidget* ok = control(f, "OKBtn");
+            ok->setFocus();
+            QTest::keyClick(ok, Qt::Key_Return);
         });
         QCOMPARE(shown, "tolvane.ini に書き込めません.");
         QCOMPARE(MainForm->width(), 600);
@@ -129,31 +140,18 @@ private slots:
         for (const auto& [bytes, shown] : cases) {
             const std::string line = "String=\"" + bytes + "\"\r\n";
             start(line.c_str());
-            const QString loaded = MainForm->FlagEdit->text();
+            const QString loaded = markField()->text();
             if (!shown.isNull())
                 QCOMPARE(loaded, shown);
-            MainForm->FlagEdit->setText("x");
-            MainForm->FlagEdit->setText(loaded);
+            markField()->setText("x");
+            markField()->setText(loaded);
             MainForm->FormClose();
             QVERIFY2(settings().find(line) != std::string::npos, line.c_str());
-            MainForm->FlagEdit->setText(QStringLiteral("＞＞"));
+            markField()->setText(QStringLiteral("＞＞"));
             MainForm->FormClose();
             QVERIFY(settings().find("String=\"\x81\x84\x81\x84\"\r\n") != std::string::npos);
             navrik::destroyWindows();
         }
-    }
-
-    // The program's own run: the dialog saves at its closing, the main window at the end.
-    void programRun()
-    {
-        navrik::createWindows(*qApp);
-        QTimer::singleShot(0, [] {
-            openDialog([] { ConfigForm->close(); });
-            MainForm->close();
-        });
-        QCOMPARE(navrik::runEventLoop(*qApp), 0);
-        QCOMPARE(settings(), "[Inyou]\r\nAutoPaste=0\r\nAutoLines=0\r\nStayOnTop=0\r\nCharcters=70\r\nFormWidth=300\r\n"
-                             "FormHeight=200\r\nString=\"> \"\r\nFormLeft=201\r\nFormTop=110\r\n");
     }
 };
 
