@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
+#include "core/LineModel.h"
 #include "core/QuoteCommand.h"
 #include "support/LineByLineQuote.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -61,4 +64,68 @@ TEST(QuoteCommand, matchesTheLineByLineRewrite)
             ASSERT_EQ(quoteText(text, mark, budget), quoteLineByLine(text, mark, budget)) << "seed " << seed;
         }
     }
+}
+
+namespace {
+
+// A buffer that writes down what the commands do to it, and the busy pointer's calls beside them.
+struct LoggedBuffer : LineModel {
+    std::string held, clipboard, log;
+    bool offersText = true, refuses = false;
+
+    int lineCount() const override { return held.empty() ? 0 : 1; }
+    std::optional<std::string> clipboardText() const override
+    {
+        return offersText ? std::optional(clipboard) : std::nullopt;
+    }
+    bool replaceWithClipboard() override
+    {
+        log += "paste ";
+        return offersText && (held = clipboard, true);
+    }
+    void selectAll() override { log += "select "; }
+    void copySelection() override { log += "copy ", clipboard = held; }
+    void hide() override { log += "hide "; }
+    void show() override { log += "show "; }
+    std::string text() const override { return held; }
+    void setText(std::string text) override
+    {
+        log += "set ";
+        if (refuses)
+            throw std::length_error("too long");
+        held = std::move(text);
+    }
+    BusyPointer busy() { return [this](bool on) { log += on ? "busy " : "done "; }; }
+};
+
+} // namespace
+
+// The buffer is hidden under the busy pointer while the text is quoted, then shown, selected and
+// copied; with auto paste on the clipboard's text is quoted on its way in, without a paste of its
+// own, and a clipboard without text leaves everything as it was. Whatever fails, the buffer shows
+// again before the busy pointer goes.
+TEST(QuoteCommand, commandsRunTheirStepsInOrder)
+{
+    LoggedBuffer b;
+    b.held = "mail";
+    quoteCommand(b, {"> ", false, false, 70}, b.busy());
+    EXPECT_EQ(b.log, "busy hide busy set show select copy done ");
+    EXPECT_EQ(b.clipboard, "> mail");
+
+    b.log.clear();
+    b.clipboard = "new";
+    pasteAndQuoteCommand(b, {"| ", true, false, 70}, b.busy());
+    EXPECT_EQ(b.log, "busy hide set show select copy done ");
+    EXPECT_EQ(b.held, "| new");
+
+    b.log.clear();
+    b.offersText = false;
+    pasteAndQuoteCommand(b, {"> ", true, false, 70}, b.busy());
+    EXPECT_EQ(b.log, "busy hide show done ");
+    EXPECT_EQ(b.held, "| new");
+
+    b.log.clear();
+    b.refuses = true;
+    EXPECT_THROW(quoteCommand(b, {"> ", false, false, 70}, b.busy()), std::length_error);
+    EXPECT_EQ(b.log, "busy hide busy set show done ");
 }
