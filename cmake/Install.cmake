@@ -31,14 +31,16 @@ foreach(size IN LISTS NAVRIK_ICON_SIZES)
 endforeach()
 install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# Manual pages: scdoc source turned into roff, compressed as man-db reads them.
+# Manual pages: scdoc source turned into roff that reads in any locale, compressed as man-db
+# reads them (see ManPage.cmake).
 foreach(page navrik.1 navrik-quote.1)
     set(source ${NAVRIK_DATA_DIR}/man/${page}.scd)
     set(roff ${NAVRIK_DATA_BINARY_DIR}/man/${page})
     add_custom_command(OUTPUT ${roff}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${NAVRIK_DATA_BINARY_DIR}/man
-        COMMAND sh -c "\"$1\" < \"$2\" > \"$3\" && \"$4\" -9nf \"$3\"" sh ${SCDOC} ${source} ${roff} ${GZIP}
-        DEPENDS ${source}
+        COMMAND ${CMAKE_COMMAND} -DSCDOC=${SCDOC} -DGZIP=${GZIP} -DSOURCE=${source} -DOUTPUT=${roff}
+                -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
+        DEPENDS ${source} ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
         COMMENT "Writing the manual page ${page}"
         VERBATIM)
     list(APPEND navrik_generated ${roff}.gz)

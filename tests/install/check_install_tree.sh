@@ -44,6 +44,38 @@ out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli val
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
 grep -q "<launchable type=\"desktop-id\">$id.desktop<" "$metainfo" || fail "the metadata does not launch $id.desktop"
 
+# The pages read in a UTF-8 locale with the windows' Japanese captions, and in the C locale
+# (ASCII) with stand-ins for them, without a warning in either.
+for page in navrik navrik-quote; do
+    file=share/man/man1/$page.1.gz
+    for locale in C.UTF-8 C; do
+        warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man -l $file warns in the $locale locale: $warnings"
+        LC_ALL=$locale MANWIDTH=80 man -l "$file" 2>/dev/null | grep -q "^NAME" || fail "man -l $file shows no NAME section ($locale)"
+    done
+done
+LC_ALL=C.UTF-8 MANWIDTH=80 man -l share/man/man1/navrik.1.gz 2>/dev/null | grep -q '設定 (Settings)' \
+    || fail "navrik.1 does not show the Japanese captions in a UTF-8 locale"
+
+for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/$id.png"); done
+diff <(printf '%s\n' "${expected[@]}" | sort) <(find . -type f -printf '%P\n' | sort) \
+    || fail "the installed files differ from the list above (< missing, > unexpected)"
+
+# The installed filter runs on its own.
+quoted=$(printf 'Hello\n' | XDG_CONFIG_HOME="$scratch/config" bin/navrik-quote -m '| ')
+[ "$quoted" = "| Hello" ] || fail "bin/navrik-quote gave '$quoted'"
+
+desktop=share/applications/$id.desktop
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+grep -qx "Icon=$id" "$desktop" || fail "the menu entry does not name the icon $id"
+grep -qx "Exec=navrik" "$desktop" || fail "the menu entry does not start navrik"
+grep -qx "StartupWMClass=Navrik" "$desktop" || fail "StartupWMClass is not the window's class"
+
+metainfo=share/metainfo/$id.metainfo.xml
+out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
+grep -q "<launchable type=\"desktop-id\">$id.desktop<" "$metainfo" || fail "the metadata does not launch $id.desktop"
+
 for page in navrik navrik-quote; do
     file=share/man/man1/$page.1.gz
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
