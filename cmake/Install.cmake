@@ -63,9 +63,7 @@ install(FILES ${NAVRIK_DATA_DIR}/${NAVRIK_APP_ID}.desktop
 install(FILES ${NAVRIK_DATA_DIR}/${NAVRIK_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/LICENSE
               ${NAVRIK_DATA_DIR}/debian/copyright
               ${changelog}
         DESTINATION ${NAVRIK_DOCDIR})
-# The licence text as a file of its own; the Debian package carries it in its copyright file
-# instead, so this component stays out of the package (see Packaging.cmake).
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${NAVRIK_DOCDIR} COMPONENT Licence)

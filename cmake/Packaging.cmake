@@ -12,8 +12,6 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-# Everything but the separate licence file, which the copyright file already holds.
-set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Runtime;/")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -21,6 +19,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/navrik/navrik)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without dpkg-shlibdeps CPack would make a package that depends on none of the libraries the
+# programs link, and without file it stops with a message that names no package to install:
+# the check stops it first, saying what to install.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/PackageTools.cmake)
 # The windows ask for the IPA Gothic fonts by name, and Qt needs its X11 platform plugin.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
 # Inside a Wayland session Navrik runs through XWayland; the shortcut recipes for desktops that

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds the Debian package with CPack into a scratch folder and checks it with lintian and
 # dpkg-deb: no lintian error or warning beyond the one named below (so the binaries are
-# stripped), the dependencies found, the changelog at the package's version.
+# stripped), a dependency on every library the programs link, the changelog at the package's
+# version.
 #   check_deb_package.sh BUILD_DIR SCRATCH_DIR
 # Exits 77 (skipped) where the Debian package tools are missing.
 set -uo pipefail
@@ -26,14 +27,23 @@ status=$?
 grep -v "^running with root privileges" <<<"$report"
 [ $status -eq 0 ] || fail "lintian reports errors or warnings (above)"
 
-depends=$(dpkg-deb -f "$deb" Depends)
-for needed in fonts-ipafont-gothic libqt6widgets6 libc6; do
-    [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
-done
-
 contents=$(dpkg-deb -x "$deb" "$scratch/root" && cd "$scratch/root" && find . -type f -printf '%P\n')
 # lintian's warnings already cover unstripped binaries and a missing copyright or changelog.
-grep -qx usr/share/doc/navrik/README.md <<<"$contents" || fail "the package lacks usr/share/doc/navrik/README.md"
+for doc in README.md LICENSE; do
+    grep -qx "usr/share/doc/navrik/$doc" <<<"$contents" || fail "the package lacks usr/share/doc/navrik/$doc"
+done
+
+# Depends names the package of every library the programs link (a package made without
+# dpkg-shlibdeps names none of them), and the font the windows ask for.
+depends=" $(dpkg-deb -f "$deb" Depends | tr ',|' '  ') "
+[[ $depends == *" fonts-ipafont-gothic "* ]] || fail "Depends lacks fonts-ipafont-gothic: $depends"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+missing=()
+for library in $(objdump -p "$scratch"/root/usr/bin/* | awk '$1 == "NEEDED" {print $2}' | sort -u); do
+    owner=$(dpkg -S "*/$multiarch/$library" 2>/dev/null | head -1 | cut -d: -f1)
+    [[ -n $owner && $depends == *" $owner "* ]] || missing+=("${owner:-?} ($library)")
+done
+[ ${#missing[@]} -eq 0 ] || fail "Depends lacks the packages of linked libraries: ${missing[*]}; it is:$depends"
 
 version=$(dpkg-deb -f "$deb" Version)
 logged=$(zcat "$scratch/root/usr/share/doc/navrik/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
