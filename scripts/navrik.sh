@@ -8,32 +8,33 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# What building Navrik and its Debian package (README, Install) and running it need.
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libxcb-keysyms1-dev
-    libwayland-dev libwayland-bin
-    fonts-ipafont-gothic
-    libgtest-dev libicu-dev clang libclang-rt-14-dev libsm-dev libice-dev
-    xvfb xauth xdotool xclip x11-utils imagemagick
-    librsvg2-bin scdoc gzip
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-keysyms1-dev
+    libwayland-dev libwayland-bin libicu-dev fonts-ipafont-gothic
+    librsvg2-bin scdoc gzip file dpkg-dev
 )
-# Only the tests use these: the validators of the install tree, the Debian package tools, the
-# extended attribute and ACL tools of the settings file tests, and the window manager, the
-# terminal and the private session bus of the end-to-end tests.
+# Only the tests use these: GoogleTest and the session libraries of the tests' own session
+# manager; Xvfb, the pointer, key, clipboard and window tools and the screenshots of the
+# end-to-end tests, with the window manager, the terminal and the private session bus some of
+# them start, and the Wayland compositors (sway, KWin) of others; the validators of the install
+# tree and lintian; the extended attribute and ACL tools of the settings file tests.
 test_packages=(
-    desktop-file-utils appstream man-db file dpkg-dev lintian
+    libgtest-dev libsm-dev libice-dev
+    xvfb xdotool xclip x11-utils imagemagick
+    openbox wmctrl xterm dbus-daemon dbus-bin
+    desktop-file-utils appstream man-db lintian
     attr acl
-    openbox wmctrl x11-xserver-utils xterm dbus-daemon dbus-bin
-    sway xwayland wl-clipboard qt6-wayland
+    sway xwayland wl-clipboard qt6-wayland kwin-wayland
 )
-# The Wayland end-to-end tests' KWin, without what it recommends (the rest of the Plasma
-# desktop, some 650 MB).
-test_packages_lean=(kwin-wayland)
+# Only the fuzz step of the tests: clang with its libFuzzer and sanitizer runtimes (some 250 MB).
+fuzz_packages=(clang libclang-rt-14-dev)
 
-# install_missing [--no-install-recommends] PACKAGE...
+# install_missing PACKAGE...: installs those not installed yet, without the packages they only
+# recommend (KWin's would bring the rest of the Plasma desktop, some 650 MB), so the tests pass
+# on a machine that has only what is listed here.
 install_missing() {
-    local options=()
-    [[ ${1:-} == --no-install-recommends ]] && { options=("$1"); shift; }
     local missing=()
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -43,25 +44,26 @@ install_missing() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${options[@]}" "${missing[@]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# NAVRIK_WERROR=ON (set by CI) makes every warning an error.
+# configure ON|OFF: the build folder, with or without the tests. NAVRIK_WERROR=ON (set by CI)
+# makes every warning an error.
 configure() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNAVRIK_WERROR="${NAVRIK_WERROR:-OFF}"
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNAVRIK_BUILD_TESTS="$1" \
+        -DNAVRIK_WERROR="${NAVRIK_WERROR:-OFF}"
 }
 
 case "${1:-}" in
 run)
     install_missing "${packages[@]}"
-    configure
+    configure OFF
     cmake --build build --target navrik
     exec build/src/app/navrik
     ;;
 test)
-    install_missing "${packages[@]}" "${test_packages[@]}"
-    install_missing --no-install-recommends "${test_packages_lean[@]}"
-    configure
+    install_missing "${packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}"
+    configure ON
     cmake --build build
     ctest --test-dir build --output-on-failure --timeout 300
     # The core's fuzz targets, a short smoke run each, built with clang's libFuzzer.
