@@ -16,8 +16,9 @@ NAVRIK_LAUNCH=()
 # Commands run on exit before the program and the display end (helpers a test started).
 AT_EXIT=()
 mkdir -p "$ARTIFACTS"
-# Never the desktop's own session manager: a test that wants one starts its own.
-unset SESSION_MANAGER
+# Never the desktop's own session manager or Wayland compositor (Navrik would take its shortcut
+# through the desktop's portal): a test that wants one starts its own.
+unset SESSION_MANAGER WAYLAND_DISPLAY
 
 cleanup() {
     set +e # keep the test's own exit code; a killed child's status is no failure here
