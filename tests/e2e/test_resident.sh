@@ -47,9 +47,11 @@ if [[ $(id -u) == 0 ]] && command -v useradd >/dev/null; then
     at_exit "userdel $user"
     chmod 0755 "$WORK" "$XDG_RUNTIME_DIR"
     chmod 0777 "$XDG_RUNTIME_DIR"/navrik-*.socket
+    # A copy the other user may run: the build may lie in a folder only we may enter (~root).
+    install -m 0755 "$NAVRIK" "$WORK/navrik"
     set_clipboard 'not for them'
     status=0
-    runuser -u "$user" -- env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" HOME=/ "$NAVRIK" --paste-and-quote \
+    runuser -u "$user" -- env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" HOME=/ "$WORK/navrik" --paste-and-quote \
         2>"$WORK/other.err" || status=$?
     [[ $status == 1 ]] || fail "another user's command: status $status, $(cat "$WORK/other.err")"
     grep -q refused "$WORK/other.err" || fail "another user's command: $(cat "$WORK/other.err")"
