@@ -201,6 +201,7 @@ TEST_F(SettingsFileTest, Utf16FilesStayUtf16)
 
 TEST_F(SettingsFileTest, FailedWritesRaiseTheErrorAndKeepTheOldFile)
 {
+    expectWriteFails("a\r\nFormLeft=1"); // no file left behind either
     put("[Inyou]\r\nString=\"> \"\r\n");
     expectWriteFails("a\r\nFormLeft=1");
 

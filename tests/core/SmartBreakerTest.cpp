@@ -92,6 +92,7 @@ TEST(SmartBreaker, workedExamples)
         {"あいうえ。かきく", 12, {"> あいうえ。", "> かきく"}}, // 。 just fits
         {"あいうえお。かきく", 12, {"> あいうえ", "> お。かきく"}}, // pushed out
         {"あいうえ「かき」く", 12, {"> あいうえ", "> 「かき」く"}},   // 「 never ends a line
+        {"one two ーあいう", 10, {"> one ", "> two ーあ", "> いう"}}, // nor ー, after a blank too
         {"the meeting schedule", 14, {"> the meeting ", "> schedule"}},
         {"> > > 三段の引用です。長い行でも段を保ちます。", 22,
          {"> > > > 三段の引用で", "> > > > す。長い行でも", "> > > > 段を保ちます。"}},

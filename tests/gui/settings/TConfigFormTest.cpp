@@ -84,6 +84,11 @@ private slots:
         // the window disagree. The window stays shown where it was.
         item("StayOnTop")->trigger();
         QVERIFY(onTop() && !box("StayOnTop")->isChecked());
+        // Each window saves what it shows; the main window's closing comes last and wins.
+        ConfigForm->FormClose();
+        QVERIFY(settings().find("StayOnTop=0\r\n") != std::string::npos);
+        MainForm->FormClose();
+        QVERIFY(settings().find("StayOnTop=1\r\n") != std::string::npos);
         box("StayOnTop")->setChecked(true);
         QVERIFY(!onTop() && !item("StayOnTop")->isChecked() && MainForm->isVisible());
         QCOMPARE(MainForm->geometry(), QRect(201, 110, 32, 32));

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#include "core/Cp932.h"
+
+#include <gtest/gtest.h>
+
+// What the quote mark field refuses, code page 932 has no bytes for: an invisible character too,
+// which would otherwise vanish from the stored mark.
+TEST(Cp932, storesOnlyWhatComesBack)
+{
+    EXPECT_EQ(navrik::utf8ToCp932("＞ 引ｱ"), "\x81\x84 \x88\xF8\xB1");
+    for (const char* text : {"\u200B", "a\u00AD", "😀", "\xFF"})
+        EXPECT_FALSE(navrik::utf8ToCp932(text)) << text;
+}
