@@ -9,6 +9,7 @@
 namespace navrik {
 
 std::unique_ptr<SystemClipboard> createQtSystemClipboard();
+std::unique_ptr<SystemClipboard> createX11SystemClipboard();
 
 namespace {
 
@@ -31,6 +32,10 @@ std::unique_ptr<SystemClipboard> forPlatform()
             std::fputs("navrik: this Wayland desktop gives no program the clipboard without the focus (it offers "
                        "no data-control protocol); see WAYLAND in navrik(1) for the shortcut that quotes there\n",
                        stderr);
+    }
+    if (desktop::x11()) {
+        if (std::unique_ptr<SystemClipboard> x11 = createX11SystemClipboard())
+            return x11;
     }
     return createQtSystemClipboard();
 }

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// A clipboard owner that misbehaves as the end-to-end tests ask:
+//   clipboard_owner FORMATS DELAY_MS < TEXT
+// takes the clipboard, offers FORMATS formats that name no atom before UTF8_STRING, and answers
+// each request DELAY_MS after it came, with TEXT (standard input) as UTF8_STRING. Prints "owning" on standard
+// output once it owns the clipboard and "asked" at each request. Runs until another program takes the clipboard.
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply
+        = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return found;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 3)
+        return 2;
+    const long formats = std::atol(argv[1]);
+    const auto delay = std::chrono::milliseconds(std::atol(argv[2]));
+    const std::string text{std::istreambuf_iterator<char>(std::cin), {}};
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection))
+        return 1;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t window = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const xcb_atom_t clipboard = atom(connection, "CLIPBOARD");
+    const xcb_atom_t targets = atom(connection, "TARGETS");
+    const xcb_atom_t utf8 = atom(connection, "UTF8_STRING");
+    std::vector<xcb_atom_t> offered;
+    for (long i = 0; i < formats; ++i)
+        offered.push_back(xcb_atom_t(0x1fff0000 - i));
+    offered.push_back(utf8);
+    xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
+    xcb_flush(connection);
+    std::puts("owning");
+    std::fflush(stdout);
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_SELECTION_CLEAR)
+            return 0;
+        if (type == XCB_SELECTION_REQUEST) {
+            const auto* request = reinterpret_cast<xcb_selection_request_event_t*>(event);
+            std::puts("asked");
+            std::fflush(stdout);
+            std::this_thread::sleep_for(delay);
+            xcb_selection_notify_event_t notify{};
+            notify.response_type = XCB_SELECTION_NOTIFY;
+            notify.time = request->time;
+            notify.requestor = request->requestor;
+            notify.selection = request->selection;
+            notify.target = request->target;
+            notify.property = request->property;
+            if (request->target == targets)
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
+                                    XCB_ATOM_ATOM, 32, std::uint32_t(offered.size()), offered.data());
+            else if (request->target == utf8)
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request->requestor, request->property, utf8,
+                                    8, std::uint32_t(text.size()), text.data());
+            else
+                notify.property = XCB_ATOM_NONE;
+            xcb_send_event(connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
+                           reinterpret_cast<const char*>(&notify));
+            xcb_flush(connection);
+        }
+        std::free(event);
+    }
+    return 0;
+}

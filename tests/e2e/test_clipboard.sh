@@ -1,0 +1,67 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# The X11 clipboard as a resident Navrik reads it: text in each form an X11 program offers is
+# quoted, and a reply that is not text is no text; an owner offering a million formats, one that
+# answers slowly while the command's client goes away, and one that never answers each leave
+# Navrik running, with one line on standard error at most.
+source "$(dirname "$0")/harness.sh"
+need xclip iconv
+OWNER=${NAVRIK_CLIPBOARD_OWNER:?the clipboard_owner helper}
+own_session
+icon_mode_settings
+start_display
+start_navrik
+
+# offer TYPE: standard input becomes the clipboard's one form, TYPE.
+offer() { xclip -selection clipboard -t "$1" -i; }
+quotes_as() { "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"; clipboard_is "$1"; }
+
+printf '日本語\n' | iconv -t SHIFT_JIS | offer 'text/plain;charset=Shift_JIS'
+quotes_as '> 日本語' || fail "Shift_JIS: $(clipboard)"
+printf '日本語\n' | iconv -t EUC-JP | offer 'text/plain;charset=euc-jp'
+quotes_as '> 日本語' || fail "EUC-JP: $(clipboard)"
+printf '\033$(BF|K\\8l\033(B\n' | offer COMPOUND_TEXT # as Xlib writes it
+quotes_as '> 日本語' || fail "COMPOUND_TEXT: $(clipboard)"
+printf 'caf\351\n' | offer STRING
+quotes_as '> café' || fail "STRING: $(clipboard)"
+# In icon mode a clipboard without text is left alone: the owner keeps it.
+printf '\1\0\0\0' | offer INTEGER
+"$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"
+xclip -o -selection clipboard -t TARGETS | grep -qx INTEGER || fail "INTEGER was taken for text"
+
+# own_clipboard FORMATS DELAY_MS < TEXT: the helper owner, its log in $WORK/owner.log. It ends when
+# another program takes the clipboard.
+own_clipboard() {
+    "$OWNER" "$@" <&0 >"$WORK/owner.log" &
+    OWNER_PID=$!
+    at_exit "kill $OWNER_PID"
+    wait_until 10 grep -q owning "$WORK/owner.log" || fail "the clipboard owner did not start"
+}
+
+# The text comes after a million formats that name nothing; the command is still answered in time.
+own_clipboard 1000000 0 <<<$'first line\nsecond line'
+quotes_as "$QUOTED" || fail "a million formats: $(clipboard)"
+[[ $(grep -c formats "$WORK/navrik.log") == 1 && $(wc -c <"$WORK/navrik.log") -lt 1000 ]] \
+    || fail "standard error: $(head -c 1000 "$WORK/navrik.log")"
+
+# The client goes away while Navrik waits for a slow owner of a text long enough to go into the
+# buffer in pieces (the windows repaint between them): Navrik quotes all the same.
+seq 200000 | sed 's/.*/a line of the mail/' >"$WORK/long.txt"
+own_clipboard 0 1500 <"$WORK/long.txt"
+"$NAVRIK" --paste-and-quote &
+client=$!
+wait_until 10 grep -q asked "$WORK/owner.log" || fail "Navrik did not ask the owner"
+kill "$client"
+# Asked while it sleeps, the owner would answer Navrik later: the clipboard is read once it has gone.
+wait_until 30 bash -c "! kill -0 $OWNER_PID 2>/dev/null" || fail "Navrik did not take the clipboard"
+navrik_running || fail "Navrik ended after the client left"
+[[ $(clipboard | sort -u) == '> a line of the mail' && $(clipboard | wc -l) == 200000 ]] \
+    || fail "after the client left: $(clipboard | head -c 200)"
+
+# An owner that never answers: given up on with one line, and the next command is answered.
+own_clipboard 0 600000 </dev/null
+"$NAVRIK" --paste-and-quote &
+wait_until 20 grep -q 'did not hand its text over' "$WORK/navrik.log" || fail "no word of the silent owner"
+"$NAVRIK" --show || fail "--show after the silent owner exited $?"
+[[ $(grep -c 'did not hand' "$WORK/navrik.log") == 1 ]] || fail "$(cat "$WORK/navrik.log")"
+echo PASS
