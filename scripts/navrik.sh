@@ -23,7 +23,7 @@ packages=(
 test_packages=(
     libgtest-dev libsm-dev libice-dev
     xvfb xdotool xclip x11-utils imagemagick
-    openbox wmctrl xterm dbus-daemon dbus-bin
+    openbox wmctrl xterm dbus-daemon dbus-bin netcat-openbsd
     desktop-file-utils appstream man-db lintian
     attr acl
     sway xwayland wl-clipboard qt6-wayland kwin-wayland

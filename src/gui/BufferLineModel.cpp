@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/Error.h"
+#include "gui/CommandScope.h"
 #include "gui/ErrorBox.h"
 #include "gui/SystemClipboard.h"
 
@@ -278,6 +279,7 @@ protected:
         if (!copy && !cut && !paste)
             return false;
         guarded([&] {
+            const CommandScope command;
             BufferLineModel buffer(m_edit);
             if (copy || cut)
                 buffer.copySelection();

@@ -4,6 +4,7 @@
 #include "core/Autostart.h"
 #include "core/QuoteCommand.h"
 #include "gui/BufferLineModel.h"
+#include "gui/CommandScope.h"
 #include "gui/DesktopSession.h"
 #include "gui/ErrorBox.h"
 #include "gui/Fonts.h"
@@ -289,7 +290,11 @@ void TMainForm::FormCreate()
     SmartBreaks->setChecked(stored.flag(Key::SmartBreaks));
     StartAtLogin->setChecked(navrik::autostartEnabled());
     m_hotKey = navrik::GlobalShortcut::create();
-    navrik::bindHandler(m_hotKey.get(), &navrik::GlobalShortcut::activated, this, &TMainForm::IconImgDblClick);
+    // Pressed while a command is still working (it repaints the windows between its steps), the
+    // combination quotes once that command is done.
+    connect(m_hotKey.get(), &navrik::GlobalShortcut::activated, this, [this] {
+        navrik::CommandScope::whenIdle(this, [this] { navrik::guarded([this] { IconImgDblClick(); }); });
+    });
     applyHotKey();
 }
 
@@ -680,18 +685,21 @@ void showBusyPointer(bool busy)
 
 void TMainForm::MakeBtnClick()
 {
+    const navrik::CommandScope command;
     navrik::BufferLineModel buffer(MailBuff);
     navrik::quoteCommand(buffer, quoteOptions(*m_settings), showBusyPointer);
 }
 
 void TMainForm::PasteBtnClick()
 {
+    const navrik::CommandScope command;
     navrik::BufferLineModel buffer(MailBuff);
     navrik::pasteCommand(buffer, showBusyPointer);
 }
 
 void TMainForm::IconImgDblClick()
 {
+    const navrik::CommandScope command;
     navrik::BufferLineModel buffer(MailBuff);
     navrik::pasteAndQuoteCommand(buffer, quoteOptions(*m_settings), showBusyPointer);
 }

@@ -1,0 +1,88 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# A resident Navrik among hostile callers and other users: the socket takes one command word and a
+# line feed and lets go of anything else; a save that fails under --quit, answered after its caller
+# gave up, leaves Navrik running. Run as root, with a user made for the test: another user's
+# caller is dropped, another user's listener is refused, and a runtime folder open to all or a
+# fallback folder another user made first neither carries nor blocks Navrik's commands.
+source "$(dirname "$0")/harness.sh"
+need xclip nc
+own_session
+start_display
+start_navrik
+socket=$(echo "$XDG_RUNTIME_DIR"/navrik-*.socket)
+lock=$(basename "$XDG_RUNTIME_DIR"/navrik-*.lock)
+talk() { printf "$1" | nc -U -N "$socket"; }
+
+[[ $(talk 'show\n') == ok ]] || fail "show was not answered"
+for message in 'show\0junk\n' 'show junk\n' 'show\nshow\n' 'nothing\n'; do
+    [[ $(talk "$message") == unknown ]] || fail "$message was taken"
+done
+# 300 MB without a line end: the connection is closed after a few bytes, and nothing of it kept.
+timeout 60 bash -c "head -c 300000000 /dev/zero | nc -U -N $socket" >/dev/null 2>&1 || true
+(( $(ps -o rss= -p "$NAVRIK_PID") < 150000 )) || fail "Navrik holds $(ps -o rss= -p "$NAVRIK_PID") kB"
+# A caller that says nothing is let go within seconds.
+mkfifo "$WORK/silence"
+exec 7<>"$WORK/silence" # input that never comes nor ends
+timeout 20 nc -U "$socket" <&7 || fail "a silent caller was kept"
+exec 7>&-
+
+# A save that fails under --quit shows the error box; its caller gives up after 5 seconds, OK is
+# pressed after that, and Navrik runs on.
+mkdir "$XDG_CONFIG_HOME/tolvane.ini"
+status=0
+"$NAVRIK" --quit 2>"$WORK/quit.err" || status=$?
+[[ $status == 1 ]] || fail "--quit with a failing save: status $status, $(cat "$WORK/quit.err")"
+box=$(xdotool search --onlyvisible --name '^Navrik$' | grep -vx "$WID" | head -1) || fail "no error box"
+xdotool windowfocus --sync "$box" key Return
+wait_until 10 bash -c "! xdotool search --onlyvisible --name '^Navrik$' | grep -qx $box" || fail "the box stayed"
+"$NAVRIK" --show || fail "Navrik does not answer after the failed save"
+rmdir "$XDG_CONFIG_HOME/tolvane.ini"
+
+[[ $(id -u) == 0 ]] && command -v useradd >/dev/null || { echo "another user: not root, skipped"; echo PASS; exit 0; }
+user=navrik-e2e-$$
+useradd --no-create-home --shell /usr/sbin/nologin "$user" || fail "useradd failed"
+at_exit "userdel $user"
+# As that user, in place of this shell (so $! is the process itself).
+other() { setpriv --reuid="$user" --regid="$user" --clear-groups -- "$@"; }
+
+# Another user's caller is dropped, even with the folder and the socket file opened up to all.
+chmod 0755 "$WORK"
+chmod 0777 "$XDG_RUNTIME_DIR" "$socket"
+set_clipboard 'not for them'
+[[ -z $(printf 'paste-and-quote\n' | other nc -U -N "$socket" 2>&1) ]] || fail "another user's caller was answered"
+clipboard_is 'not for them' || fail "another user's command ran: $(clipboard)"
+# Behind a socket file of the user's own, another user's listener is refused.
+rm "$socket"
+other nc -lU "$socket" >"$WORK/impostor.log" 2>&1 &
+at_exit "kill $!"
+wait_until 10 test -S "$socket" || fail "no impostor"
+chown "$(id -u)" "$socket"
+chmod 0700 "$XDG_RUNTIME_DIR"
+status=0
+"$NAVRIK" --paste-and-quote 2>"$WORK/impostor.err" || status=$?
+[[ $status == 1 && ! -s $WORK/impostor.log ]] || fail "the impostor was sent the command: status $status"
+grep -q 'served by another user' "$WORK/impostor.err" || fail "$(cat "$WORK/impostor.err")"
+kill "$NAVRIK_PID"; wait "$NAVRIK_PID" || true; NAVRIK_PID=
+
+# A runtime folder open to all is not used: a lock another user holds there blocks nothing.
+mkdir -m 1777 "$WORK/shared" "$WORK/tmp" "$WORK/tmp2"
+other flock "$WORK/shared/$lock" sleep 600 >/dev/null 2>&1 &
+at_exit "kill $!"
+wait_until 10 test -e "$WORK/shared/$lock" || fail "no planted lock"
+export XDG_RUNTIME_DIR=$WORK/shared TMPDIR=$WORK/tmp
+start_navrik
+grep -q "XDG_RUNTIME_DIR ($WORK/shared) is not a folder that only you can use" "$WORK/navrik.log" \
+    || fail "$(cat "$WORK/navrik.log")"
+set_clipboard $'first line\nsecond line'
+"$NAVRIK" --paste-and-quote 2>/dev/null || fail "--paste-and-quote exited $?"
+clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+
+# A fallback folder that another user made first: one line naming it and the way out.
+other mkdir -m 0700 "$WORK/tmp2/navrik-$(id -u)"
+status=0
+env -u XDG_RUNTIME_DIR TMPDIR="$WORK/tmp2" "$NAVRIK" --show 2>"$WORK/squat.err" || status=$?
+[[ $status == 1 && $(wc -l <"$WORK/squat.err") == 1 ]] || fail "status $status, $(cat "$WORK/squat.err")"
+grep -q "$WORK/tmp2/navrik-$(id -u) belongs to another user.*XDG_RUNTIME_DIR" "$WORK/squat.err" \
+    || fail "$(cat "$WORK/squat.err")"
+echo PASS
