@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#include "core/Autostart.h"
+#include "core/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+using namespace navrik;
+
+namespace {
+
+class AutostartTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_config = fs::temp_directory_path() / ("navrik-autostart-" + std::to_string(::getpid()));
+        fs::create_directories(m_config / "autostart");
+        ::setenv("XDG_CONFIG_HOME", m_config.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(m_config); }
+
+    static void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+    static std::string read(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path m_config;
+};
+
+} // namespace
+
+// Navrik's own entry comes and goes; the user's own is left as it is, shown as on only when it
+// would start Navrik (Hidden=true is off), and changing it is refused with a message.
+TEST_F(AutostartTest, OnlyNavriksOwnEntryIsWrittenOrRemoved)
+{
+    const fs::path entry = autostartEntryPath();
+    setAutostart(true);
+    EXPECT_TRUE(autostartEnabled());
+    EXPECT_NE(read(entry).find("\nExec=navrik\n"), std::string::npos);
+    setAutostart(false);
+    EXPECT_FALSE(fs::exists(entry));
+
+    const std::string own = "[Desktop Entry]\nType=Application\nExec=navrik --show\nX-GNOME-Autostart-Delay=5\n";
+    write(entry, own);
+    EXPECT_TRUE(autostartEnabled());
+    setAutostart(true);
+    EXPECT_THROW(setAutostart(false), Error);
+    EXPECT_EQ(read(entry), own);
+    for (const char* off : {"Hidden=true\n", "X-GNOME-Autostart-enabled=false\n"}) {
+        write(entry, own + off);
+        EXPECT_FALSE(autostartEnabled()) << off;
+        EXPECT_THROW(setAutostart(true), Error);
+        EXPECT_EQ(read(entry), own + off);
+    }
+    write(entry, "[Desktop Entry]\nType=Application\nExec=other-program\n");
+    EXPECT_FALSE(autostartEnabled());
+}
+
+// A link in the entry's place is not followed: the file it leads to stays as it was.
+TEST_F(AutostartTest, NeverThroughALink)
+{
+    write(m_config / "notes.txt", "the user's notes\n");
+    fs::create_symlink(m_config / "notes.txt", autostartEntryPath());
+    EXPECT_THROW(setAutostart(true), Error);
+    EXPECT_EQ(read(m_config / "notes.txt"), "the user's notes\n");
+    EXPECT_TRUE(fs::is_symlink(autostartEntryPath()));
+}
+
+// A write that fails half-way (here past the file size limit, as on a full disk) leaves no
+// entry at all rather than part of one.
+TEST_F(AutostartTest, AFailedWriteLeavesNoPartOfAnEntry)
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit tiny{16, limit.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    EXPECT_THROW(setAutostart(true), Error);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_FALSE(fs::exists(autostartEntryPath()));
+    EXPECT_FALSE(autostartEnabled());
+}
