@@ -357,14 +357,15 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // close again; that next close ends the program even when its save fails as well, so a
     // file that can't be written never keeps the user from quitting.
     event->ignore();
-    if (m_saveFailed) {
-        try {
-            FormClose();
-        } catch (const std::exception&) {
+    try {
+        FormClose();
+    } catch (const std::exception& error) {
+        if (!m_saveFailed) {
+            // Marked before the box opens: a close asked for while it is shown ends the program.
+            m_saveFailed = true;
+            navrik::showErrorBox(QString::fromUtf8(error.what()));
+            return;
         }
-    } else if (!navrik::guarded([&] { FormClose(); })) {
-        m_saveFailed = true;
-        return;
     }
     m_quitting = true;
     // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes back
