@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // A clipboard owner that misbehaves as the end-to-end tests ask:
-//   clipboard_owner FORMATS DELAY_MS < TEXT
+//   clipboard_owner FORMATS DELAY_MS [INTEGER] < TEXT
 // takes the clipboard, offers FORMATS formats that name no atom before UTF8_STRING, and answers
-// each request DELAY_MS after it came, with TEXT (standard input) as UTF8_STRING. Prints "owning" on standard
+// each request DELAY_MS after it came, with TEXT (standard input) as UTF8_STRING, or with INTEGER
+// its bytes as 32-bit numbers of that type. Prints "owning" on standard
 // output once it owns the clipboard and "asked" at each request. Runs until another program takes the clipboard.
 #include <xcb/xcb.h>
 
@@ -31,8 +32,9 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return 2;
+    const bool integer = argc == 4;
     const long formats = std::atol(argv[1]);
     const auto delay = std::chrono::milliseconds(std::atol(argv[2]));
     const std::string text{std::istreambuf_iterator<char>(std::cin), {}};
@@ -74,8 +76,9 @@ int main(int argc, char* argv[])
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
                                     XCB_ATOM_ATOM, 32, std::uint32_t(offered.size()), offered.data());
             else if (request->target == utf8)
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request->requestor, request->property, utf8,
-                                    8, std::uint32_t(text.size()), text.data());
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request->requestor, request->property,
+                                    integer ? xcb_atom_t(XCB_ATOM_INTEGER) : utf8, integer ? 32 : 8,
+                                    std::uint32_t(integer ? text.size() / 4 : text.size()), text.data());
             else
                 notify.property = XCB_ATOM_NONE;
             xcb_send_event(connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,

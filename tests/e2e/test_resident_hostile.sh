@@ -33,9 +33,9 @@ mkdir "$XDG_CONFIG_HOME/tolvane.ini"
 status=0
 "$NAVRIK" --quit 2>"$WORK/quit.err" || status=$?
 [[ $status == 1 ]] || fail "--quit with a failing save: status $status, $(cat "$WORK/quit.err")"
-box=$(xdotool search --onlyvisible --name '^Navrik$' | grep -vx "$WID" | head -1) || fail "no error box"
+box=$(navrik_windows Navrik | grep -vx "$WID" | head -1) || fail "no error box"
 xdotool windowfocus --sync "$box" key Return
-wait_until 10 bash -c "! xdotool search --onlyvisible --name '^Navrik$' | grep -qx $box" || fail "the box stayed"
+wait_until 10 bash -c "! xdotool search --onlyvisible --class '^Navrik$' | grep -qx $box" || fail "the box stayed"
 "$NAVRIK" --show || fail "Navrik does not answer after the failed save"
 rmdir "$XDG_CONFIG_HOME/tolvane.ini"
 
