@@ -210,15 +210,13 @@ private:
         xcb_delete_property(m_connection, m_window, m_property);
         xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
         xcb_flush(m_connection);
-        const Owned<xcb_generic_event_t> event = waitFor(deadline, [&](const xcb_generic_event_t* e) {
+        const Owned<xcb_generic_event_t> event = waitFor(deadline, timedOut, [&](const xcb_generic_event_t* e) {
             const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e);
             return (e->response_type & 0x7f) == XCB_SELECTION_NOTIFY && notify->requestor == m_window
                 && notify->selection == m_clipboard && notify->target == target;
         });
-        if (!event) {
-            timedOut = true;
+        if (!event)
             return false;
-        }
         if (reinterpret_cast<const xcb_selection_notify_event_t*>(event.get())->property == XCB_ATOM_NONE)
             return false;
         if (!read(limit, out))
@@ -228,15 +226,13 @@ private:
         // In pieces: each new value of the property is the next one, an empty one the end.
         out = Property();
         for (;;) {
-            const Owned<xcb_generic_event_t> next = waitFor(deadline, [&](const xcb_generic_event_t* e) {
+            const Owned<xcb_generic_event_t> next = waitFor(deadline, timedOut, [&](const xcb_generic_event_t* e) {
                 const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(e);
                 return (e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && change->window == m_window
                     && change->atom == m_property && change->state == XCB_PROPERTY_NEW_VALUE;
             });
-            if (!next) {
-                timedOut = true;
+            if (!next)
                 return false;
-            }
             Property piece;
             if (!read(limit - std::uint32_t(out.data.size()), piece))
                 return false;
@@ -272,10 +268,10 @@ private:
         return true;
     }
 
-    // The next event that `wanted` takes, or nothing once the deadline has passed; the events
-    // before it are dropped.
+    // The next event that `wanted` takes, or nothing (timedOut set) once the deadline has passed;
+    // the events before it are dropped.
     template <typename Wanted>
-    Owned<xcb_generic_event_t> waitFor(const QDeadlineTimer& deadline, Wanted wanted)
+    Owned<xcb_generic_event_t> waitFor(const QDeadlineTimer& deadline, bool& timedOut, Wanted wanted)
     {
         for (;;) {
             while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
@@ -284,8 +280,10 @@ private:
                     return held;
             }
             const qint64 left = deadline.remainingTime();
-            if (left == 0 || xcb_connection_has_error(m_connection))
+            if (left == 0 || xcb_connection_has_error(m_connection)) {
+                timedOut = timedOut || left == 0;
                 return owned<xcb_generic_event_t>(nullptr);
+            }
             pollfd descriptor{xcb_get_file_descriptor(m_connection), POLLIN, 0};
             ::poll(&descriptor, 1, int(left));
         }
