@@ -4,6 +4,7 @@
 #include "core/Error.h"
 #include "core/LineBreak.h"
 #include "core/QuoteStream.h"
+#include "core/Reflower.h"
 
 #include <fcntl.h>
 #include <getopt.h>
@@ -230,7 +231,7 @@ Pipeline::Pipeline(int out, const QuoteOptions& options)
     : m_out(out)
     , m_mark(options.mark)
     , m_budget(lineBudget(options))
-    , m_style(options.smartBreaks ? BreakStyle::Smart : BreakStyle::Columns)
+    , m_style(breakStyle(options))
     , m_workerCount(usableProcessors() > 1 ? std::min(usableProcessors(), kMaxWorkers) : 0)
     , m_maxInFlight(m_workerCount + 2)
     , m_memory((m_maxInFlight + 2) * kChunkSize + std::max(1u, m_workerCount) * kSinkSize)
@@ -388,9 +389,10 @@ void Pipeline::finish(Job& job)
 // (without line adjustment, a line longer than a chunk is handed on in chunk-sized parts).
 class Reader {
 public:
-    Reader(Pipeline& pipeline, bool unlimited)
+    Reader(Pipeline& pipeline, bool unlimited, bool reflow)
         : m_pipeline(pipeline)
         , m_unlimited(unlimited)
+        , m_reflow(reflow)
     {
     }
 
@@ -408,6 +410,8 @@ private:
 
     Pipeline& m_pipeline;
     const bool m_unlimited;
+    const bool m_reflow; // jobs are whole sections of re-flow, not just whole lines
+    SectionScan m_sections;
     // Read but not yet handed on: the start of a line whose break is not read yet.
     Buffer m_buffer;
     std::size_t m_filled = 0;
@@ -478,7 +482,13 @@ void Reader::handOnComplete(bool full)
         return;
     }
     const std::string_view text(m_buffer.data, m_filled);
-    const std::size_t complete = completeLinesLength(text, m_searched);
+    std::size_t complete = 0;
+    if (m_reflow) {
+        while (const std::size_t length = m_sections.sectionEnd(text.substr(complete)))
+            complete += length;
+    } else {
+        complete = completeLinesLength(text, m_searched);
+    }
     if (complete > 0) {
         handOn(complete, false);
     } else if (full && m_unlimited && m_filled > 1) {
@@ -548,6 +558,8 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
         {"no-wrap", no_argument, nullptr, 'W'},
         {"smart", no_argument, nullptr, 's'},
         {"no-smart", no_argument, nullptr, 'S'},
+        {"reflow", no_argument, nullptr, 'r'},
+        {"no-reflow", no_argument, nullptr, 'R'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -563,7 +575,7 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
     optind = 0; // start afresh
     opterr = 0; // errors are thrown, and shown on one line by the caller
     for (;;) {
-        const int option = getopt_long(argc, argv.data(), ":m:w:WsSh", longOptions, nullptr);
+        const int option = getopt_long(argc, argv.data(), ":m:w:WsSrRh", longOptions, nullptr);
         if (option == -1)
             break;
         // The argument getopt_long stopped at, for messages: a long option by its name, a
@@ -589,6 +601,14 @@ QuoteFilterAction parseQuoteFilterArguments(const std::vector<std::string>& argu
             break;
         case 'S':
             options.smartBreaks = false;
+            options.reflow = false; // re-flow breaks smartly or not at all
+            break;
+        case 'r':
+            options.reflow = true;
+            options.smartBreaks = true;
+            break;
+        case 'R':
+            options.reflow = false;
             break;
         case 'h':
             return QuoteFilterAction::ShowHelp;
@@ -634,7 +654,7 @@ std::string quoteFilterUsage()
 int runQuoteFilter(const std::vector<std::string>& files, int out, const QuoteOptions& options)
 {
     Pipeline pipeline(out, options);
-    Reader reader(pipeline, lineBudget(options) == kUnlimitedLineBudget);
+    Reader reader(pipeline, lineBudget(options) == kUnlimitedLineBudget, breakStyle(options) == BreakStyle::Reflow);
     bool ok = true;
     const std::vector<std::string> names = files.empty() ? std::vector<std::string>{"-"} : files;
     for (const std::string& name : names) {

@@ -53,9 +53,11 @@ public:
     virtual void setText(std::string text) = 0;
 
     // Turns a piece of text into what the buffer is to hold for it. A piece ends after a line
-    // feed, or at the end of the whole text; previousEnding is the break of the line before it
-    // ("\n" before the first).
-    using PieceConverter = std::function<std::string(std::string_view piece, std::string_view previousEnding)>;
+    // feed, or at the end of the whole text (then last is true); previousEnding is the break of
+    // the line before it ("\n" before the first). What a call gives back is put after what the
+    // calls before it gave: a converter may hold the end of a piece back for the next call.
+    using PieceConverter
+        = std::function<std::string(std::string_view piece, std::string_view previousEnding, bool last)>;
 
     // When the clipboard offers text, the whole text becomes that text converted, as setText
     // would make it, and the result is true; otherwise nothing changes and the result is false.
@@ -70,7 +72,7 @@ public:
         std::optional<std::string> text = clipboardText();
         if (!text)
             return false;
-        std::string converted = convert(*text, "\n");
+        std::string converted = convert(*text, "\n", true);
         text.reset();
         setText(std::move(converted));
         return true;

@@ -3,6 +3,7 @@
 
 #include "core/LineModel.h"
 #include "core/QuoteStream.h"
+#include "core/Reflower.h"
 #include "core/TextWidth.h"
 
 #include <memory>
@@ -48,10 +49,19 @@ std::int64_t lineBudget(const QuoteOptions& options)
     return std::int64_t(options.charactersPerLine) - textWidth(options.mark);
 }
 
-std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget, bool smartBreaks)
+BreakStyle breakStyle(const QuoteOptions& options)
+{
+    if (!options.adjustLines)
+        return BreakStyle::Columns;
+    if (options.reflow)
+        return BreakStyle::Reflow;
+    return options.smartBreaks ? BreakStyle::Smart : BreakStyle::Columns;
+}
+
+std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget, BreakStyle style)
 {
     std::string out;
-    QuoteStream(std::string(mark), budget, "\n", smartBreaks ? BreakStyle::Smart : BreakStyle::Columns).quote(text, out);
+    QuoteStream(std::string(mark), budget, "\n", style).quote(text, out);
     return out;
 }
 
@@ -73,18 +83,29 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
         // The paste and the quote in one: the clipboard's text is quoted here and the buffer
         // filled once, which ends as a paste and a rewrite of the buffer would. A clipboard
         // without text leaves the buffer, the selection and the clipboard as they were.
-        const BreakStyle style = options.smartBreaks ? BreakStyle::Smart : BreakStyle::Columns;
-        const auto quotePiece = [&](std::string_view piece, std::string_view previousEnding) {
+        const BreakStyle style = breakStyle(options);
+        QuoteStream stream(options.mark, budget, "\n", style);
+        // Re-flow takes whole sections: the end of a piece waits for the next.
+        std::string held;
+        const auto quotePiece = [&](std::string_view piece, std::string_view, bool last) {
             std::string out;
-            QuoteStream(options.mark, budget, previousEnding, style).quote(piece, out);
+            if (style != BreakStyle::Reflow) {
+                stream.quote(piece, out);
+                return out;
+            }
+            held.append(piece);
+            const std::size_t length = last ? held.size() : completeSectionsLength(held);
+            stream.quote(std::string_view(held).substr(0, length), out);
+            held.erase(0, length);
             return out;
         };
         // The buffer may quote the next piece while it takes in the one before. No quoted line
-        // is longer than the line it comes from plus the mark.
-        if (!buffer.replaceWithConvertedClipboard(quotePiece, options.mark.size()))
+        // is longer than the line it comes from plus the mark, or, re-flowed, than a line of a
+        // paragraph (no wider than a wrap column) with a link, its brackets and a prefix.
+        if (!buffer.replaceWithConvertedClipboard(quotePiece, options.mark.size() + (style == BreakStyle::Reflow ? 512 : 0)))
             return;
     } else if (buffer.lineCount() > 0) {
-        std::string quoted = quoteText(buffer.text(), options.mark, budget, options.smartBreaks);
+        std::string quoted = quoteText(buffer.text(), options.mark, budget, breakStyle(options));
         busyStep(busy);
         buffer.setText(std::move(quoted));
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/QuoteStream.h"
+
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -18,7 +20,12 @@ struct QuoteOptions {
     bool adjustLines = false;   // break lines wider than charactersPerLine
     int charactersPerLine = 70; // columns of a quoted line, quote mark included
     bool smartBreaks = false;   // break at word and Japanese line-break opportunities (SmartBreaker)
+    bool reflow = false;        // join soft-wrapped lines first, then break smartly (Reflower)
 };
+
+// How the options break lines: re-flowed, smartly or at the width. Without line adjustment
+// nothing is broken, so nothing is re-flowed either.
+BreakStyle breakStyle(const QuoteOptions& options);
 
 // The budget of a run without line adjustment: no line is ever broken, whatever its length.
 inline constexpr std::int64_t kUnlimitedLineBudget = std::numeric_limits<std::int64_t>::max();
@@ -29,9 +36,9 @@ inline constexpr std::int64_t kUnlimitedLineBudget = std::numeric_limits<std::in
 std::int64_t lineBudget(const QuoteOptions& options);
 
 // The text with the mark in front of every line and each line wider than the budget broken into
-// pieces (see QuoteStream) in the default way, or with smart breaking, worked out in one pass.
+// pieces (see QuoteStream) in the given style, worked out in one pass.
 std::string quoteText(std::string_view text, std::string_view mark, std::int64_t budget,
-                      bool smartBreaks = false);
+                      BreakStyle style = BreakStyle::Columns);
 
 // Called with true when a command starts its work and again between its long steps (so a window
 // can show the busy pointer and repaint meanwhile), and once with false when it is done (also

@@ -2,6 +2,7 @@
 #include "core/QuoteStream.h"
 
 #include "core/LineBreak.h"
+#include "core/Reflower.h"
 #include "core/SmartBreaker.h"
 #include "core/TextWidth.h"
 #include "core/WidthScan.h"
@@ -30,6 +31,10 @@ void QuoteStream::quote(std::string_view text, std::string& out)
 
 void QuoteStream::quote(std::string_view text, QuoteSink& out)
 {
+    if (m_style == BreakStyle::Reflow) {
+        quoteReflowed(text, out);
+        return;
+    }
     const std::size_t size = text.size();
     const char* const data = text.data();
     LineEndScanner scanner(text);
@@ -104,6 +109,62 @@ void QuoteStream::quoteLine(std::string_view content, std::string_view ending,
     }
     appendMark(out);
     out.append(content).append(ending);
+}
+
+} // namespace navrik
+
+namespace navrik {
+
+void QuoteStream::quoteReflowed(std::string_view text, QuoteSink& out)
+{
+    if (!m_breaker)
+        m_breaker = std::make_unique<SmartBreaker>();
+    if (!m_reflower)
+        m_reflower = std::make_unique<Reflower>(m_budget);
+    const auto isBlank = [](std::string_view piece, std::size_t pos) {
+        return pos < piece.size() && (piece[pos] == ' ' || piece.substr(pos, 3) == "\u3000");
+    };
+    for (std::size_t pos = 0; pos < text.size();) {
+        pos += m_reflower->start(text.substr(pos));
+        for (Reflower::Paragraph paragraph; m_reflower->next(*m_breaker, paragraph);) {
+            const std::string_view line = paragraph.text;
+            const std::string_view pieceEnding = paragraph.pieceEnding.empty() ? m_previousEnding : paragraph.pieceEnding;
+            if (!paragraph.ending.empty())
+                m_previousEnding = lastingBreak(paragraph.ending);
+            if (paragraph.verbatim || std::int64_t(line.size()) <= m_budget
+                || (paragraph.width >= 0 ? paragraph.width <= m_budget : measureFittingPrefix(line, m_budget).length == line.size())) {
+                appendMark(out);
+                out.append(line).append(paragraph.ending);
+                continue;
+            }
+            const std::string_view prefix = m_breaker->breakParagraph(line, paragraph.prefixLength, m_budget, m_breaks);
+            m_breaks.push_back(line.size());
+            // The blanks around a break go with it, and those at the end of the paragraph (they
+            // would not fit); a piece of nothing else goes too. Each line's break is written once
+            // the next line is known to come.
+            bool open = false;
+            for (std::size_t start = 0; const std::size_t end : m_breaks) {
+                std::size_t from = start, to = end;
+                while (from > 0 && isBlank(line, from))
+                    from += line[from] == ' ' ? 1 : 3;
+                while (to > from && (line[to - 1] == ' ' || (to - from >= 3 && line.substr(to - 3, 3) == "\u3000")))
+                    to -= line[to - 1] == ' ' ? 1 : 3;
+                if (from < to) {
+                    if (open)
+                        out.append(pieceEnding);
+                    appendMark(out);
+                    if (start > 0)
+                        out.append(prefix);
+                    out.append(line.substr(from, to - from));
+                    open = true;
+                }
+                start = end;
+            }
+            if (!open)
+                appendMark(out);
+            out.append(paragraph.ending);
+        }
+    }
 }
 
 } // namespace navrik

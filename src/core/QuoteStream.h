@@ -12,6 +12,7 @@
 
 namespace navrik {
 
+class Reflower;
 class SmartBreaker;
 
 // How a line wider than the budget is broken.
@@ -19,6 +20,9 @@ enum class BreakStyle {
     Columns, // as wide as the budget allows, whole clusters kept (splitLength)
     Smart,   // at word and Japanese line-break opportunities, links whole, quote prefix carried
              // (SmartBreaker)
+    Reflow,  // the soft-wrapped lines of each paragraph joined first (Reflower), then broken as
+             // Smart breaks, blanks at the breaks left out, no word alone on a last line;
+             // verbatim lines (tables, code) go out whole
 };
 
 // Quotes text a line at a time: the mark goes in front of every line, and a line
@@ -30,7 +34,8 @@ enum class BreakStyle {
 // break is not a line and gets no mark.
 //
 // The result is exactly what the quote command's line-by-line rewrite of the buffer gives, in one
-// pass.
+// pass. Re-flowed, the lines a paragraph is broken into take the break of its first line, its last
+// one the break of its last line; each call takes whole sections (Reflower), or the end of the text.
 class QuoteStream {
 public:
     // previousEnding: the break of the line before the text, when the text is the rest of a
@@ -55,6 +60,7 @@ private:
     // coming here.
     void quoteLine(std::string_view content, std::string_view ending, std::string_view pieceEnding,
                    QuoteSink& out);
+    void quoteReflowed(std::string_view text, QuoteSink& out);
 
     // Puts the mark in front of a line: most marks are short enough to go in one store.
     void appendMark(QuoteSink& out) const
@@ -71,6 +77,7 @@ private:
     std::string_view m_previousEnding;
     BreakStyle m_style;
     std::unique_ptr<SmartBreaker> m_breaker; // made for the first line that needs it
+    std::unique_ptr<Reflower> m_reflower;
     std::vector<std::size_t> m_breaks;
 };
 

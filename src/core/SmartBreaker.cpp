@@ -3,6 +3,7 @@
 
 #include "core/Graphemes.h"
 #include "core/IcuText.h"
+#include "core/MailCharacters.h"
 #include "core/TextWidth.h"
 
 #include <unicode/uchar.h>
@@ -21,6 +22,10 @@ constexpr int kLookahead = 4;
 // Characters after a link within which its piece may end at an opportunity rather than
 // right at its end (a closing bracket or 。 after a link stays with it).
 constexpr int kAfterLink = 8;
+// A last piece narrower than this takes more from the piece before it, re-flowed.
+constexpr std::int64_t kShortLast = 10;
+// Characters looked at for a line's first word: more than any wrap column holds.
+constexpr int kWordLook = 60;
 
 bool startsWithNoCase(std::string_view text, std::size_t pos, std::string_view word)
 {
@@ -62,14 +67,26 @@ std::size_t linkStartAtColon(std::string_view line, std::size_t colon)
     return std::string_view::npos;
 }
 
-// The links of line, in order: from each scheme or "www." to the first byte that ends one.
+// The next link from pos on that has no scheme: "www." not run on from a word, or a network
+// path (\\server\share) not run on from another backslash.
+std::size_t nextBareLink(std::string_view line, std::size_t pos)
+{
+    std::size_t www = line.find("www.", pos);
+    while (www != std::string_view::npos && www > 0 && isAsciiAlnum(line[www - 1]))
+        www = line.find("www.", www + 1);
+    std::size_t path = line.find("\\\\", pos);
+    while (path != std::string_view::npos && path > 0 && line[path - 1] == '\\')
+        path = line.find("\\\\", path + 1);
+    return std::min(www, path);
+}
+
+// The links of line, in order: from each scheme, "www." or network path to the first byte that
+// ends one.
 void findLinks(std::string_view line, std::vector<std::pair<std::size_t, std::size_t>>& links)
 {
     links.clear();
     std::size_t colon = line.find(':');
-    std::size_t www = line.find("www.");
-    while (www != std::string_view::npos && www > 0 && isAsciiAlnum(line[www - 1]))
-        www = line.find("www.", www + 1);
+    std::size_t www = nextBareLink(line, 0);
     // The two searches run on ahead, each taken when it is the nearer.
     for (std::size_t from = 0; colon != std::string_view::npos || www != std::string_view::npos;) {
         std::size_t start = std::string_view::npos;
@@ -88,9 +105,7 @@ void findLinks(std::string_view line, std::vector<std::pair<std::size_t, std::si
         links.emplace_back(start, end);
         from = end;
         colon = line.find(':', end);
-        www = line.find("www.", end);
-        while (www != std::string_view::npos && isAsciiAlnum(line[www - 1]))
-            www = line.find("www.", www + 1);
+        www = nextBareLink(line, end);
     }
 }
 
@@ -145,6 +160,41 @@ bool keepsJapaneseRules(std::string_view line, std::size_t pos)
     }
     const Utf8Char before = characterAt(line, characterStartBefore(line, pos));
     return !before.valid || lineBreakClass(before.code) != U_LB_OPEN_PUNCTUATION;
+}
+
+// The bytes of the blank (a space or an ideographic space) that starts or ends at pos, 0 when
+// there is none: blanks that re-flow leaves out at a break.
+std::size_t blankAt(std::string_view line, std::size_t pos)
+{
+    if (pos < line.size() && line[pos] == ' ')
+        return 1;
+    return line.substr(pos, kIdeographicSpace.size()) == kIdeographicSpace ? kIdeographicSpace.size() : 0;
+}
+
+std::size_t blankBefore(std::string_view line, std::size_t pos)
+{
+    if (pos > 0 && line[pos - 1] == ' ')
+        return 1;
+    return pos >= kIdeographicSpace.size() && line.substr(pos - kIdeographicSpace.size(), kIdeographicSpace.size()) == kIdeographicSpace
+        ? kIdeographicSpace.size()
+        : 0;
+}
+
+// A word alone: no blank inside, and one run of ASCII or one other character that is not
+// punctuation (a word of ASCII may hold an opportunity after a hyphen and still be one).
+bool isOneWord(std::string_view piece)
+{
+    int words = 0;
+    for (std::size_t pos = 0; pos < piece.size() && words < 2;) {
+        const Utf8Char c = characterAt(piece, pos);
+        if (c.code == ' ')
+            return false;
+        if (c.code < 0x80 ? pos == 0 || static_cast<unsigned char>(piece[pos - 1]) >= 0x80
+                          : !(mailCharacter(c) & kPunctuation))
+            ++words;
+        pos += c.length;
+    }
+    return words < 2;
 }
 
 // The offset that lies the given number of characters after pos, or the line's end.
@@ -227,12 +277,27 @@ std::string_view SmartBreaker::quotePrefix(std::string_view line)
 
 std::string_view SmartBreaker::breakLine(std::string_view line, std::int64_t budget, std::vector<std::size_t>& breaks)
 {
+    return breakPieces(line, quotePrefix(line), budget, breaks, false);
+}
+
+std::string_view SmartBreaker::breakParagraph(std::string_view text, std::size_t prefixLength, std::int64_t budget,
+                                              std::vector<std::size_t>& breaks)
+{
+    return breakPieces(text, text.substr(0, prefixLength), budget, breaks, true);
+}
+
+std::string_view SmartBreaker::breakPieces(std::string_view line, std::string_view prefix, std::int64_t budget,
+                                           std::vector<std::size_t>& breaks, bool reflow)
+{
     breaks.clear();
-    std::string_view prefix = quotePrefix(line);
     std::int64_t prefixWidth = textWidth(prefix);
+    // The first piece never ends inside or right after the line's own prefix: that piece would
+    // hold nothing of the text.
+    std::size_t after = reflow ? quotePrefix(line).size() : prefix.size();
     if (prefixWidth * 2 > budget) {
         prefix = {};
         prefixWidth = 0;
+        after = 0;
     }
     findLinks(line, m_links);
 
@@ -241,13 +306,17 @@ std::string_view SmartBreaker::breakLine(std::string_view line, std::int64_t bud
         const std::string_view rest = line.substr(start);
         if (std::int64_t(rest.size()) <= pieceBudget)
             break;
-        const std::size_t fit = start + fitLength(rest, pieceBudget);
+        std::size_t fit = start + fitLength(rest, pieceBudget);
         if (fit == line.size())
             break;
-        // The first piece never ends inside or right after the prefix: that piece would hold
-        // nothing of the text.
-        const std::size_t after = start == 0 ? prefix.size() : start;
-        std::size_t head = lastOpportunity(line, start, after, fit);
+        // Re-flowed, blanks at the break are left out, so the piece may end after them.
+        if (reflow) {
+            while (const std::size_t n = blankAt(line, fit))
+                fit += n;
+            if (fit == line.size())
+                break;
+        }
+        std::size_t head = lastOpportunity(line, start, start == 0 ? after : start, fit);
         if (head == 0)
             head = cutWord(line, start, pieceBudget);
         if (head >= line.size())
@@ -255,7 +324,95 @@ std::string_view SmartBreaker::breakLine(std::string_view line, std::int64_t bud
         breaks.push_back(head);
         start = head;
     }
+    if (reflow)
+        avoidOrphan(line, after, prefixWidth, budget, breaks);
     return prefix;
+}
+
+// Moves the last break back, an opportunity at a time, while the last piece holds only one word
+// or is narrower than five full-width characters.
+void SmartBreaker::avoidOrphan(std::string_view line, std::size_t after, std::int64_t prefixWidth,
+                               std::int64_t budget, std::vector<std::size_t>& breaks)
+{
+    std::size_t end = line.size();
+    while (const std::size_t n = blankBefore(line, end))
+        end -= n;
+    for (int moves = 0; moves < 4 && !breaks.empty(); ++moves) {
+        const std::size_t last = breaks.back();
+        if (end <= last)
+            return;
+        std::size_t lastStart = last;
+        while (const std::size_t n = blankAt(line, lastStart))
+            lastStart += n;
+        const std::string_view piece = line.substr(lastStart, end - lastStart);
+        if (fitLength(piece, kShortLast - 1) < piece.size() && !isOneWord(piece))
+            return;
+        const std::size_t previous = breaks.size() > 1 ? breaks[breaks.size() - 2] : 0;
+        const std::size_t from = previous == 0 ? after : previous;
+        std::size_t previousEnd = last;
+        while (const std::size_t n = blankBefore(line, previousEnd))
+            previousEnd -= n;
+        if (previousEnd <= from)
+            return;
+        const std::size_t moved = lastOpportunity(line, previous, from, characterStartBefore(line, previousEnd));
+        if (moved <= from || moved >= last)
+            return;
+        std::size_t movedStart = moved, movedEnd = moved;
+        while (const std::size_t n = blankAt(line, movedStart))
+            movedStart += n;
+        while (const std::size_t n = blankBefore(line, movedEnd))
+            movedEnd -= n;
+        // The last piece within its budget, the one before at least half its budget wide.
+        const std::string_view moving = line.substr(movedStart, end - movedStart), kept = line.substr(previous, movedEnd - previous);
+        const std::int64_t half = ((previous == 0 ? budget : budget - prefixWidth) + 1) / 2;
+        if (fitLength(moving, budget - prefixWidth) < moving.size() || fitLength(kept, half - 1) == kept.size())
+            return;
+        breaks.back() = moved;
+    }
+}
+
+std::size_t SmartBreaker::firstWordEnd(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    findLinks(text, m_links);
+    if (!m_links.empty() && m_links.front().first == 0)
+        return m_links.front().second;
+    return firstOpportunity(text, 0, offsetEndingCharacters(text, 0, kWordLook));
+}
+
+// The first place in (from, to) where a piece starting at from may end, to when there is none.
+std::size_t SmartBreaker::firstOpportunity(std::string_view line, std::size_t from, std::size_t to)
+{
+    // The same two shortcuts as lastOpportunity takes, where they hold from the start: a word of
+    // ASCII letters and digits ends at the spaces after it, and two ideographs may be parted.
+    if (isAsciiAlnum(line[from])) {
+        std::size_t pos = from;
+        while (pos < to && isAsciiAlnum(line[pos]))
+            ++pos;
+        if (pos < to && line[pos] == ' ') {
+            while (pos < to && line[pos] == ' ')
+                ++pos;
+            if (pos < to && isAsciiAlnum(line[pos]) && !insideLink(pos))
+                return pos;
+        }
+    } else {
+        const Utf8Char first = characterAt(line, from);
+        const std::size_t second = from + first.length;
+        if (first.valid && second < to && lineBreakClass(first.code) == U_LB_IDEOGRAPHIC) {
+            const Utf8Char next = characterAt(line, second);
+            if (next.valid && lineBreakClass(next.code) == U_LB_IDEOGRAPHIC && isClusterBoundary(line, second))
+                return second;
+        }
+    }
+    m_icu->opportunities(line, from, offsetEndingCharacters(line, to, kLookahead), to, m_opportunities);
+    for (const std::size_t pos : m_opportunities) {
+        if (pos >= to)
+            break;
+        if (pos > from && !insideLink(pos) && keepsJapaneseRules(line, pos) && isClusterBoundary(line, pos))
+            return pos;
+    }
+    return to;
 }
 
 // The last place after after and at or before fit where the piece starting at start may end,

@@ -10,6 +10,22 @@
 
 namespace navrik {
 
+namespace {
+
+std::size_t findVerbatimMarkByByte(std::string_view text, std::size_t pos)
+{
+    for (; pos < text.size(); ++pos) {
+        const auto b = static_cast<unsigned char>(text[pos]);
+        const auto next = pos + 1 < text.size() ? static_cast<unsigned char>(text[pos + 1]) : 0;
+        if (b == '\t' || b == '|' || b == 0xE2 || b == 0xEF || b == 0xC2 || (b == ' ' && (next == ' ' || next == 0xE3))
+            || (b == 0x80 && next == 0x80))
+            return pos;
+    }
+    return text.size();
+}
+
+} // namespace
+
 #ifdef NAVRIK_VECTOR_SCAN
 
 // Byte comparisons are signed in these instruction sets: 0x80 to 0xFF read as -128 to -1, so
@@ -23,6 +39,8 @@ struct Block {
     static std::uint64_t mask(__m128i v) { return unsigned(_mm_movemask_epi8(v)); }
     static __m128i equal(__m128i v, int b) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(char(b))); }
     static __m128i above(__m128i v, int b) { return _mm_cmpgt_epi8(v, _mm_set1_epi8(char(b))); }
+    static __m128i either(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+    static __m128i both(__m128i a, __m128i b) { return _mm_and_si128(a, b); }
     // E0, ED, EF, and F0 and up.
     static __m128i rare(__m128i v)
     {
@@ -47,6 +65,8 @@ struct Block {
     NAVRIK_SCAN_TARGET static std::uint64_t mask(__m256i v) { return unsigned(_mm256_movemask_epi8(v)); }
     NAVRIK_SCAN_TARGET static __m256i equal(__m256i v, int b) { return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(b))); }
     NAVRIK_SCAN_TARGET static __m256i above(__m256i v, int b) { return _mm256_cmpgt_epi8(v, _mm256_set1_epi8(char(b))); }
+    NAVRIK_SCAN_TARGET static __m256i either(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
+    NAVRIK_SCAN_TARGET static __m256i both(__m256i a, __m256i b) { return _mm256_and_si256(a, b); }
     NAVRIK_SCAN_TARGET static __m256i rare(__m256i v)
     {
         const __m256i f0up = _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(char(0xF0))), v);
@@ -75,11 +95,21 @@ MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget)
     return kHasAvx2 ? avx2::measureFittingPrefix(line, budget) : sse2::measureFittingPrefix(line, budget);
 }
 
+std::size_t findVerbatimMark(std::string_view text, std::size_t pos)
+{
+    return kHasAvx2 ? avx2::findVerbatimMark(text, pos) : sse2::findVerbatimMark(text, pos);
+}
+
 #else
 
 MeasuredPrefix measureFittingPrefix(std::string_view, std::int64_t)
 {
     return {};
+}
+
+std::size_t findVerbatimMark(std::string_view text, std::size_t pos)
+{
+    return findVerbatimMarkByByte(text, pos);
 }
 
 #endif

@@ -25,6 +25,12 @@ struct MeasuredPrefix {
 };
 MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget);
 
+// The first place from pos on where a byte may start what makes a line of mail verbatim (a table
+// or a drawing): a tab, '|', a lead byte of a box-drawing, block or table character (E2, EF,
+// C2), or two blanks in a row (a space, or the middle byte of an ideographic space E3 80 80,
+// before another); text.size() when there is none. The caller looks at what it finds.
+std::size_t findVerbatimMark(std::string_view text, std::size_t pos);
+
 // Finds where the lines of a text end, 64 bytes at a time: for each block, a mask of the bytes
 // that end a line (an LF, or a CR that no LF follows). Each block is looked at once, however short
 // its lines.

@@ -474,7 +474,8 @@ bool BufferLineModel::replaceWithConvertedClipboard(const PieceConverter& conver
                     = from >= 2 && text[from - 2] == QLatin1Char('\r') ? "\r\n" : "\n";
                 const QByteArray utf8 = QStringView(text).sliced(from, ends[i] - from).toUtf8();
                 Piece piece;
-                piece.text = bufferText(convert(std::string_view(utf8.data(), std::size_t(utf8.size())), previousEnding));
+                piece.text = bufferText(convert(std::string_view(utf8.data(), std::size_t(utf8.size())), previousEnding,
+                                                i + 1 == ends.size()));
                 piece.holds = holdsAny(piece.text);
                 whole += piece.text;
                 converted[i].set_value(std::move(piece));

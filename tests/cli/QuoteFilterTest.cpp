@@ -161,7 +161,7 @@ TEST(QuoteFilter, quotesAcrossReadChunksAsInOnePass)
         {"-w 30 -s", "> ", mail, 30, true},
     };
     for (const auto& c : cases) {
-        const std::string expected = quoteText(c.input, c.mark, c.width ? budgetFor(c.mark, c.width) : kUnlimitedLineBudget, c.smart);
+        const std::string expected = quoteText(c.input, c.mark, c.width ? budgetFor(c.mark, c.width) : kUnlimitedLineBudget, c.smart ? BreakStyle::Smart : BreakStyle::Columns);
         for (const std::string way : {" in", " < <(cat in)"}) {
             const FilterRun run = runFilter(c.arguments + way, c.input);
             EXPECT_EQ(run.status, 0) << run.err;

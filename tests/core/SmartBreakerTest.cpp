@@ -20,7 +20,7 @@ namespace {
 
 std::vector<std::string> quotedLines(const std::string& line, int perLine, bool smart)
 {
-    const std::string out = quoteText(line + "\n", "> ", lineBudget({"> ", false, true, perLine}), smart);
+    const std::string out = quoteText(line + "\n", "> ", lineBudget({"> ", false, true, perLine}), smart ? BreakStyle::Smart : BreakStyle::Columns);
     std::vector<std::string> lines;
     for (std::size_t pos = 0, end; (end = out.find('\n', pos)) != out.npos; pos = end + 1)
         lines.push_back(out.substr(pos, end - pos));
@@ -106,7 +106,7 @@ TEST(SmartBreaker, workedExamples)
     for (const auto& c : cases)
         EXPECT_EQ(quotedLines(c.line, c.perLine, true), c.expected) << c.line;
     // Each piece takes its line's break; those of a last line without one, the break before it.
-    EXPECT_EQ(quoteText("> one two\r\nthree four", "> ", 8, true), "> > one \r\n> > two\r\n> three \r\n> four");
+    EXPECT_EQ(quoteText("> one two\r\nthree four", "> ", 8, BreakStyle::Smart), "> > one \r\n> > two\r\n> three \r\n> four");
 }
 
 // Every rule on every output line of generated mail without links, smart breaking on: the rejoin

@@ -1,22 +1,99 @@
 // SPDX-License-Identifier: MIT
-// The quote stream on any bytes, in both ways of breaking: every output line starts with the mark
-// (and, with smart breaking, a continuation with the line's carried quote prefix), removing those
-// and the breaks the stream inserted gives back the input byte for byte, and no output line is
-// wider than the mark plus the budget unless it holds a single cluster (or, smart, a link), and
-// no break falls inside a cluster.
+// The quote stream on any bytes, in all three ways of breaking. Breaking at the width or smartly:
+// every output line starts with the mark (and, with smart breaking, a continuation with the
+// line's carried quote prefix), removing those and the breaks the stream inserted gives back the
+// input byte for byte, and no output line is wider than the mark plus the budget unless it holds
+// a single cluster (or, smart, a link), and no break falls inside a cluster. Re-flowed: see
+// checkReflowed.
 #include "FuzzInput.h"
 
 #include "core/LineBreak.h"
 #include "core/Graphemes.h"
+#include "core/MailLine.h"
 #include "core/QuoteCommand.h"
 #include "core/SmartBreaker.h"
 #include "core/TextWidth.h"
 
 #include <cctype>
 #include <cstdlib>
+#include <set>
 #include <string>
+#include <vector>
 
 using namespace navrik;
+
+namespace {
+
+bool holdsLink(std::string_view text)
+{
+    std::string lower(text); // link schemes in any case
+    for (char& c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("://") != lower.npos || lower.find("mailto:") != lower.npos || lower.find("www.") != lower.npos
+        || lower.find("\\\\") != lower.npos;
+}
+
+// What re-flow must keep of text: its characters but quote marks and blanks, in order, and its
+// blank lines, each with the count of those characters before it.
+struct Kept {
+    std::string characters;
+    std::vector<std::pair<std::size_t, std::string_view>> blankLines;
+};
+
+// The text's, or the output's lines after the mark: of those, the blank lines of the text count
+// as its blank lines where they come after the same characters.
+Kept kept(std::string_view text, std::string_view mark, const Kept* input = nullptr)
+{
+    Kept kept;
+    LineSplitter lines(text);
+    for (TextLine line; lines.next(line);) {
+        std::string_view content = line.content;
+        if (!content.starts_with(mark))
+            std::abort();
+        content.remove_prefix(mark.size());
+        const std::size_t count = kept.characters.size(), next = kept.blankLines.size();
+        if (input ? next < input->blankLines.size() && input->blankLines[next] == std::pair(count, content)
+                  : isBlankMailLine(content)) {
+            kept.blankLines.emplace_back(count, content);
+            continue;
+        }
+        for (std::size_t pos = 0; pos < content.size(); ++pos) {
+            const char c = content[pos];
+            if (content.substr(pos, 3) == "\u3000" || content.substr(pos, 3) == "\uFF1E")
+                pos += 2;
+            else if (c != ' ' && c != '\t' && c != '>')
+                kept.characters += c;
+        }
+    }
+    return kept;
+}
+
+// Re-flowed: every line starts with the mark, the characters but quote marks and blanks stay in
+// order, each blank line comes out after the same characters as it came in, and a line wider than
+// the mark and the budget is an input line whole, holds a link, or holds a single cluster after
+// its quote prefix (and blanks after it).
+void checkReflowed(std::string_view text, const std::string& mark, std::int64_t budget)
+{
+    const std::string quoted = quoteText(text, mark, budget, BreakStyle::Reflow);
+    const Kept in = kept(text, {}), out = kept(quoted, mark, &in);
+    if (in.characters != out.characters || in.blankLines != out.blankLines)
+        std::abort();
+    std::set<std::string_view> inputLines;
+    LineSplitter lines(text), outLines(quoted);
+    for (TextLine line; lines.next(line);)
+        inputLines.insert(line.content);
+    for (TextLine line; outLines.next(line);) {
+        const std::string_view rest = line.content.substr(mark.size());
+        std::string_view text = rest.substr(quoteMarksLength(rest));
+        while (text.ends_with(' ')) // a line's own blanks at its end stay with it
+            text.remove_suffix(1);
+        if (textWidth(rest) > budget && !inputLines.count(rest) && !holdsLink(rest) && !text.empty()
+            && clusterCut(text, 0) < text.size())
+            std::abort();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -24,9 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string mark(input.take(input.byte() % 8));
     std::erase_if(mark, [](char c) { return c == '\r' || c == '\n'; }); // the mark field holds one line
     const std::int64_t budget = input.byte() % 4 == 0 ? kUnlimitedLineBudget : std::int64_t(input.byte() % 40) - 2;
-    const bool smart = input.byte() % 2 == 1;
+    const int style = input.byte() % 3;
+    const bool smart = style == 1;
     const std::string_view text = input.rest();
-    const std::string quoted = quoteText(text, mark, budget, smart);
+    if (style == 2) {
+        checkReflowed(text, mark, budget);
+        return 0;
+    }
+    const std::string quoted = quoteText(text, mark, budget, smart ? BreakStyle::Smart : BreakStyle::Columns);
 
     // Walk the input lines and the output lines side by side: each input line comes out as one or
     // more output lines whose contents after the mark join to it.
@@ -44,11 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!joined.empty() && joined.size() < line.content.size() && !isClusterBoundary(line.content, joined.size()))
                 std::abort();
             const std::string_view rest = piece.content.substr(carried.size());
-            std::string lower(rest); // link schemes in any case
-            for (char& c : lower)
-                c = char(std::tolower(static_cast<unsigned char>(c)));
-            const bool link = smart && (lower.find("://") != lower.npos || lower.find("mailto:") != lower.npos
-                                        || lower.find("www.") != lower.npos);
+            const bool link = smart && holdsLink(rest);
             if (textWidth(piece.content) - textWidth(mark) > budget && !rest.empty() && clusterCut(rest, 0) < rest.size() && !link)
                 std::abort();
             joined += rest;

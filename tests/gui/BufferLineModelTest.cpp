@@ -28,7 +28,7 @@ QString fromUtf8(const std::string& text)
 }
 
 // Quotes a piece of text with the mark "> " in 20 columns.
-std::string quote(std::string_view piece, std::string_view previousEnding)
+std::string quote(std::string_view piece, std::string_view previousEnding, bool)
 {
     std::string out;
     QuoteStream("> ", 18, previousEnding).quote(piece, out);
@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(fromUtf8(m_buffer.text()), quoted);
         QCOMPARE(QGuiApplication::clipboard()->text(), quoted);
         // A conversion that fails half-way leaves an editor that still undoes.
-        const auto failing = [](std::string_view, std::string_view) -> std::string { throw Error("failed"); };
+        const auto failing = [](std::string_view, std::string_view, bool) -> std::string { throw Error("failed"); };
         QVERIFY_THROWS_EXCEPTION(Error, m_buffer.replaceWithConvertedClipboard(failing, 2));
         QVERIFY(m_edit.document()->isUndoRedoEnabled());
     }
@@ -117,7 +117,7 @@ private slots:
         const QString longest(BufferLineModel::kLongestLine, QLatin1Char('x'));
         QGuiApplication::clipboard()->setText("a\n" + longest + "y\nb");
         QVERIFY_THROWS_EXCEPTION(Error, pasteCommand(m_buffer));
-        const auto unbroken = [](std::string_view piece, std::string_view) {
+        const auto unbroken = [](std::string_view piece, std::string_view, bool) {
             std::string out;
             QuoteStream("> ", kUnlimitedLineBudget).quote(piece, out);
             return out;
@@ -128,6 +128,18 @@ private slots:
         QGuiApplication::clipboard()->setText("a\r" + longest + "\r\nb");
         QVERIFY(pasteCommand(m_buffer));
         QCOMPARE(m_buffer.lineCount(), 3);
+    }
+
+    // In icon mode the clipboard's text is quoted piece by piece: re-flowed, no paragraph is cut
+    // where a piece ends, and the buffer ends as quoting the whole text at once would leave it.
+    void reflowedPieceByPiece()
+    {
+        std::string mail;
+        for (int i = 0; i < 6000; ++i)
+            mail += i % 40 == 39 ? "\n" : "見積書の件につきまして、社内で検討いたしました結果、以下の条件でご提案させ\n";
+        QGuiApplication::clipboard()->setText(QString::fromStdString(mail));
+        quoteCommand(m_buffer, {"> ", true, true, 60, false, true});
+        QCOMPARE(fromUtf8(m_buffer.text()), fromUtf8(quoteText(mail, "> ", 58, BreakStyle::Reflow)));
     }
 };
 

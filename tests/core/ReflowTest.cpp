@@ -1,0 +1,344 @@
+// SPDX-License-Identifier: MIT
+#include "core/QuoteCommand.h"
+#include "core/TextWidth.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace navrik;
+
+namespace {
+
+std::vector<std::string> linesOf(std::string_view text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0, end; pos < text.size(); pos = end + 1) {
+        end = std::min(text.find('\n', pos), text.size());
+        lines.emplace_back(text.substr(pos, end - pos));
+    }
+    return lines;
+}
+
+// A line's quote marks ("> > ", ">>", "＞") and its text.
+std::pair<std::string, std::string> splitMarks(std::string_view line)
+{
+    std::size_t pos = 0;
+    while (pos < line.size() && (line[pos] == '>' || (line[pos] == ' ' && pos > 0) || line.substr(pos, 3) == "＞"))
+        pos += line[pos] == '>' || line[pos] == ' ' ? 1 : 3;
+    std::string marks(line.substr(0, pos));
+    std::erase(marks, ' ');
+    return {marks, std::string(line.substr(pos))};
+}
+
+std::string nonBlank(std::string text)
+{
+    for (std::size_t at; (at = text.find("\u3000")) != text.npos;)
+        text.erase(at, 3);
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\t'; });
+    return text;
+}
+
+bool holdsLink(std::string_view text)
+{
+    return text.find("://") != text.npos || text.find("www.") != text.npos || text.find("\\\\") != text.npos;
+}
+
+// Where the byte that follows the first count bytes of text's non-blank bytes lies in text.
+std::size_t sourceOffset(std::string_view text, std::size_t count)
+{
+    std::size_t pos = 0;
+    for (std::size_t seen = 0; pos < text.size(); ++pos) {
+        if (text[pos] == ' ' || text[pos] == '\t' || text.substr(pos, 3) == "\u3000") {
+            pos += text[pos] == ' ' || text[pos] == '\t' ? 0 : 2;
+            continue;
+        }
+        if (seen++ == count)
+            break;
+    }
+    return pos;
+}
+
+bool isAsciiWordCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
+
+// One word alone: no blank inside, and at most one character beyond ASCII that is not punctuation.
+bool oneWord(std::string_view piece)
+{
+    int characters = 0;
+    for (std::size_t pos = 0; pos < piece.size();) {
+        const Utf8Char c = characterAt(piece, pos);
+        characters += c.code >= 0x80 && std::string_view("、。」）！？").find(piece.substr(pos, c.length)) == std::string_view::npos;
+        pos += c.length;
+    }
+    return piece.find(' ') == piece.npos && characters <= 1;
+}
+
+// The mail as a mailer sends it: the text after each line's quote marks wrapped at a column
+// (columns[k] for quote level k), format=flowed keeping a blank at the end of each soft break.
+std::string wrapMail(const std::string& mail, const std::vector<int>& columns, bool flowed = false)
+{
+    std::string out;
+    for (const std::string& line : linesOf(mail)) {
+        const auto [marks, text] = splitMarks(line);
+        const std::string prefix = line.substr(0, line.size() - text.size());
+        const int column = columns[marks.size() % columns.size()];
+        auto pieces = linesOf(quoteText(text, "", column, BreakStyle::Smart));
+        pieces.resize(std::max<std::size_t>(pieces.size(), 1));
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            std::string piece = pieces[i];
+            if (i > 0)
+                piece.erase(0, piece.find_first_not_of(' '));
+            if (i + 1 < pieces.size()) {
+                while (piece.ends_with(' '))
+                    piece.pop_back();
+                if (flowed)
+                    piece += ' ';
+            }
+            out += prefix + piece + "\n";
+        }
+    }
+    return out;
+}
+
+// Quotes the wrapped mail with re-flow at width and holds the result to the mail as its writer
+// typed it (source, each line break an intentional one): every source line comes out as lines of
+// its own, at its quote level, with the same characters (blanks aside), none wider than the width
+// unless it holds a link or is the source line whole, none but the first starting with 、。」 or
+// a small kana, no break inside a word or a link, and no last line holding one word alone.
+void expectReflowed(const std::string& source, const std::string& wrapped, int width, const std::string& name)
+{
+    const std::string quoted = quoteText(wrapped, "> ", width - 2, BreakStyle::Reflow);
+    const auto out = linesOf(quoted);
+    std::size_t next = 0;
+    for (const std::string& line : linesOf(source)) {
+        const auto [marks, text] = splitMarks(line);
+        const std::string want = nonBlank(text);
+        std::vector<std::string> pieces;
+        std::string have;
+        do {
+            ASSERT_LT(next, out.size()) << name << ": ends before " << line;
+            ASSERT_TRUE(out[next].starts_with("> ")) << out[next];
+            const auto [pieceMarks, piece] = splitMarks(out[next].substr(2));
+            EXPECT_EQ(pieceMarks, marks) << name << ": " << out[next];
+            EXPECT_TRUE(textWidth(out[next]) <= width || piece == text || holdsLink(piece)) << name << ": " << out[next];
+            for (const char* forbidden : {"、", "。", "」", "ぁ", "ぃ", "ぅ", "ぇ", "ぉ", "っ", "ゃ", "ゅ", "ょ", "ァ", "ッ", "ャ", "ュ", "ョ"})
+                EXPECT_FALSE(!pieces.empty() && piece.starts_with(forbidden)) << name << ": " << out[next];
+            if (!pieces.empty()) {
+                const std::size_t at = sourceOffset(text, have.size());
+                EXPECT_FALSE(isAsciiWordCharacter(text[at - 1]) && isAsciiWordCharacter(text[at]))
+                    << name << ": a word cut at\n" << out[next - 1] << "\n" << out[next];
+            }
+            pieces.push_back(piece);
+            have += nonBlank(piece);
+            ++next;
+        } while (have.size() < want.size());
+        ASSERT_EQ(have, want) << name << ": the lines from here on are not those of\n" << line;
+        for (std::size_t at = 0; (at = text.find("http", at)) != text.npos; ++at) {
+            std::size_t end = at;
+            while (end < text.size() && text[end] > ' ' && text[end] < 0x7F)
+                ++end;
+            const std::string link = text.substr(at, end - at);
+            EXPECT_TRUE(std::any_of(pieces.begin(), pieces.end(), [&](auto& piece) { return piece.find(link) != piece.npos; }))
+                << name << ": link cut: " << link;
+        }
+        // (A link stands whole, so what follows it may stand alone.)
+        EXPECT_FALSE(pieces.size() > 1 && oneWord(pieces.back()) && !holdsLink(pieces[pieces.size() - 2] + pieces.back())) << name << ": orphan after\n" << out[next - 2];
+        // Every line of a paragraph but its last two is full: the next one's first word (for
+        // Japanese, its first characters) would not have fitted. The line before the last may
+        // give the last its word.
+        for (std::size_t i = 0; i + 2 < pieces.size(); ++i) {
+            const std::string& after = pieces[i + 1];
+            const std::int64_t word = std::isalnum(static_cast<unsigned char>(after[0])) ? 1 + textWidth(after.substr(0, after.find(' '))) : 8;
+            EXPECT_TRUE(holdsLink(pieces[i]) || holdsLink(after) || textWidth(out[next - pieces.size() + i]) + word > width)
+                << name << ": a short line in a paragraph\n" << out[next - pieces.size() + i];
+        }
+    }
+    EXPECT_EQ(next, out.size()) << name;
+}
+
+// Mail as writers type it: paragraphs of Japanese or English (with links, half-width kana and
+// emoji), lists, addressees and greetings, tables and a signature, at quote levels 0 to 2.
+std::string makeMail(std::mt19937& random)
+{
+    const auto below = [&](std::size_t n) { return std::size_t(random() % n); };
+    static const std::vector<std::string> ja = {"来週の会議の資料を", "ご確認いただけますか", "お手数ですが、", "担当者から改めて",
+                                                "ご連絡いたします", "「見積書」の件で", "ｶﾀｶﾅで", "12月10日（水）に", "Teamsで",
+                                                "😊", "問題ありません", "よろしく"};
+    static const std::vector<std::string> en = {"the", "meeting", "schedule", "report", "is", "attached", "please", "review",
+                                                "well-known", "changes", "to", "deadline", "🎉", "we", "will"};
+    // A paragraph's last sentence is long: a short one after a line that ends a sentence stays
+    // on its own, as a closing line would.
+    const auto sentence = [&](bool japanese, bool last) {
+        std::string text;
+        for (std::size_t i = 0, n = (last ? 12 : 3) + below(8); i < n; ++i)
+            text += japanese ? ja[below(ja.size())] : (i ? " " : "") + en[below(en.size())];
+        if (below(8) == 0)
+            text += japanese ? "https://example.com/a/b?c=1 を" : " https://example.com/x/y";
+        return text + (japanese ? "。" : ".");
+    };
+    std::string mail = below(2) ? "山田様\n" : "Dear Ms. Ito,\n";
+    for (std::size_t block = 0, blocks = 3 + below(6); block < blocks; ++block) {
+        const std::string marks = below(3) ? "" : below(2) ? "> " : "> > ";
+        const bool japanese = below(2);
+        const std::size_t kind = below(5);
+        for (std::size_t item = 0, items = kind == 1 ? 2 + below(3) : 1; item < items; ++item) {
+            std::string line = marks + (kind == 1 ? (japanese ? "・" : std::to_string(item + 1) + ". ") : "");
+            if (kind == 2)
+                line += below(2) ? "| Milestone | 20 Dec 2026 |" : "┌──────┬──────┐";
+            std::string text;
+            for (std::size_t n = kind == 2 ? 0 : kind == 1 ? 1 : 1 + below(5); n > 0; --n)
+                text += (text.empty() || japanese ? "" : " ") + sentence(japanese, n == 1);
+            mail += line + text + "\n";
+        }
+        mail += marks + "\n";
+    }
+    return mail + "-- \n佐藤 花子\nExample Systems Ltd.\n";
+}
+
+} // namespace
+
+// Worked examples, quoted with "> " at 70 columns.
+TEST(Reflow, workedExamples)
+{
+    const struct {
+        std::string mail, quoted;
+    } cases[] = {
+        // Japanese wrapped at 35 characters: each line was two columns too wide.
+        {"いつもお世話になっております。先日ご依頼いただきました見積書の件につき\n"
+         "まして、社内で検討いたしました結果、以下の条件でご提案させていただきた\n"
+         "く存じます。ご確認のほど、よろしくお願いいたします。\n",
+         "> いつもお世話になっております。先日ご依頼いただきました見積書の件につ\n"
+         "> きまして、社内で検討いたしました結果、以下の条件でご提案させていただ\n"
+         "> きたく存じます。ご確認のほど、よろしくお願いいたします。\n"},
+        // English wrapped at 72: one blank between the words, none left at a line's end.
+        {"Thank you for the detailed report on the pilot installation. We reviewed\n"
+         "it with our engineering team and would like to propose a few changes to\n"
+         "the schedule that we agreed on in October.\n",
+         "> Thank you for the detailed report on the pilot installation. We\n"
+         "> reviewed it with our engineering team and would like to propose a\n"
+         "> few changes to the schedule that we agreed on in October.\n"},
+        {">> 来週の打ち合わせの資料をお送りします。会場は本社の三階会議室で、当日\n"
+         ">> は受付で名前をお伝えください。駐車場はありませんので、公共交通機関を\n"
+         ">> ご利用ください。\n",
+         "> >> 来週の打ち合わせの資料をお送りします。会場は本社の三階会議室で、\n"
+         "> >> 当日は受付で名前をお伝えください。駐車場はありませんので、公共交\n"
+         "> >> 通機関をご利用ください。\n"},
+        // Each item a paragraph of its own.
+        {"以下の二点をご確認ください。\n"
+         "・納期は初回ロットが二月十日、以降は毎月十日の納品となります。ご不明な\n"
+         "点は担当の佐藤までお問い合わせください。\n"
+         "・お支払いは従来どおり月末締め翌月末払いです。振込手数料は貴社にてご負\n"
+         "担ください。\n",
+         "> 以下の二点をご確認ください。\n"
+         "> ・納期は初回ロットが二月十日、以降は毎月十日の納品となります。ご不明\n"
+         "> な点は担当の佐藤までお問い合わせください。\n"
+         "> ・お支払いは従来どおり月末締め翌月末払いです。振込手数料は貴社にてご\n"
+         "> 負担ください。\n"},
+        // After the signature separator lines are broken, never joined.
+        {"いつもお世話になっております。先日ご依頼いただきました見積書の件につき\n"
+         "まして、社内で検討いたしました結果、以下の条件でご提案させていただきた\n"
+         "く存じます。\n"
+         "-- \n"
+         "株式会社サンプル工業 営業部 第二課 佐藤健一 東京都千代田区丸の内一丁目\n"
+         "二番三号 サンプルビル八階 電話〇三の一二三四の五六七八\n",
+         "> いつもお世話になっております。先日ご依頼いただきました見積書の件につ\n"
+         "> きまして、社内で検討いたしました結果、以下の条件でご提案させていただ\n"
+         "> きたく存じます。\n"
+         "> -- \n"
+         "> 株式会社サンプル工業 営業部 第二課 佐藤健一 東京都千代田区丸\n"
+         "> の内一丁目\n"
+         "> 二番三号 サンプルビル八階 電話〇三の一二三四の五六七八\n"},
+        // A table goes out whole, wider than the width.
+        {"| Milestone         | Old date    | New date    | Owner             |\n"
+         "|-------------------|-------------|-------------|-------------------|\n",
+         "> | Milestone         | Old date    | New date    | Owner             |\n"
+         "> |-------------------|-------------|-------------|-------------------|\n"},
+        {"山田様\n"
+         "\n"
+         "いつもお世話になっております。先日ご依頼いただきました見積書の件につき\n"
+         "まして、社内で検討いたしました結果、以下の条件でご提案させていただきた\n"
+         "く存じます。\n",
+         "> 山田様\n"
+         "> \n"
+         "> いつもお世話になっております。先日ご依頼いただきました見積書の件につ\n"
+         "> きまして、社内で検討いたしました結果、以下の条件でご提案させていただ\n"
+         "> きたく存じます。\n"},
+        // Not wrapped: one paragraph a line, each only broken.
+        {"We reviewed the report internally and would like to propose a few changes to the schedule, "
+         "since the certification tests took longer than expected.\n"
+         "The on-site training can still take place in the week of 12 January.\n"
+         "Please let me know if these changes are acceptable.\n",
+         "> We reviewed the report internally and would like to propose a few\n"
+         "> changes to the schedule, since the certification tests took longer\n"
+         "> than expected.\n"
+         "> The on-site training can still take place in the week of 12 January.\n"
+         "> Please let me know if these changes are acceptable.\n"},
+        {"This paragraph came as format=flowed: \n"
+         "every soft break ends in a blank, \n"
+         "whatever the widths.\n"
+         "A line without one stays.\n",
+         "> This paragraph came as format=flowed: every soft break ends in a\n"
+         "> blank, whatever the widths.\n"
+         "> A line without one stays.\n"},
+        // A blank between Latin words, none where Japanese meets Latin script.
+        {"来週の定例会議は、会議室ではなく、これまでどおりMicrosoft\n"
+         "Teamsで行います。参加される方は、前日までに招待メールの\n"
+         "meeting招待を承諾してください。録画は共有フォルダに保存されます。\n",
+         "> 来週の定例会議は、会議室ではなく、これまでどおりMicrosoft Teamsで行\n"
+         "> います。参加される方は、前日までに招待メールのmeeting招待を承諾して\n"
+         "> ください。録画は共有フォルダに保存されます。\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quoteText(c.mail, "> ", 68, BreakStyle::Reflow), c.quoted) << c.mail;
+}
+
+// The mail collection: each mail as its writer typed it, sent unwrapped, wrapped at 60, 70, 72
+// and 76 columns (a quoted level at the next column of that list, as its own sender wrapped it)
+// and as format=flowed at 72; quoted with re-flow at 70 and 60 columns.
+// NAVRIK_MAIL_DUMP=folder writes each wrapped mail and its quotes there, to look at.
+TEST(Reflow, keepsTheWritersBreaksInTheMailCollection)
+{
+    const char* const dump = std::getenv("NAVRIK_MAIL_DUMP");
+    int mails = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(NAVRIK_MAIL_DIR)) {
+        ++mails;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::string source(std::istreambuf_iterator<char>(file), {});
+        const std::vector<int> columns = {60, 70, 72, 76};
+        std::vector<std::pair<std::string, std::string>> sent = {{"unwrapped", source}, {"flowed72", wrapMail(source, {72}, true)}};
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            sent.emplace_back("wrapped" + std::to_string(columns[i]),
+                              wrapMail(source, {columns[i], columns[(i + 1) % 4], columns[(i + 2) % 4]}));
+        for (const auto& [way, mail] : sent) {
+            for (const int width : {70, 60}) {
+                const std::string name = entry.path().stem().string() + "." + way + ".at" + std::to_string(width);
+                expectReflowed(source, mail, width, name);
+                if (dump) {
+                    std::ofstream(std::filesystem::path(dump) / (name + ".txt")) << quoteText(mail, "> ", width - 2, BreakStyle::Reflow);
+                    std::ofstream(std::filesystem::path(dump) / (entry.path().stem().string() + "." + way + ".txt")) << mail;
+                }
+            }
+        }
+    }
+    EXPECT_GE(mails, 6);
+}
+
+// The same over generated mail, wrapped and quoted at many widths.
+TEST(Reflow, keepsTheWritersBreaksInGeneratedMail)
+{
+    std::mt19937 random(20);
+    for (int n = 0; n < 300; ++n) {
+        const std::string mail = makeMail(random);
+        const int column = 60 + int(random() % 20), width = 40 + int(random() % 60);
+        expectReflowed(mail, wrapMail(mail, {column, column + 2}, random() % 4 == 0), width,
+                       "mail " + std::to_string(n) + " at " + std::to_string(width) + ":\n" + mail);
+    }
+}
