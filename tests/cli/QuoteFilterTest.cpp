@@ -93,6 +93,13 @@ TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
     EXPECT_TRUE(options.smartBreaks);
     EXPECT_EQ(parseQuoteFilterArguments({"--smart", "-S"}, options, files), QuoteFilterAction::Quote);
     EXPECT_FALSE(options.smartBreaks);
+    // Re-flow breaks smartly: -r turns both on, -S both off, -R re-flow alone.
+    EXPECT_EQ(parseQuoteFilterArguments({"-r"}, options, files), QuoteFilterAction::Quote);
+    EXPECT_TRUE(options.reflow && options.smartBreaks);
+    EXPECT_EQ(parseQuoteFilterArguments({"--no-reflow"}, options, files), QuoteFilterAction::Quote);
+    EXPECT_TRUE(!options.reflow && options.smartBreaks);
+    EXPECT_EQ(parseQuoteFilterArguments({"--reflow", "-S"}, options, files), QuoteFilterAction::Quote);
+    EXPECT_FALSE(options.reflow || options.smartBreaks);
     EXPECT_EQ(parseQuoteFilterArguments({"--version", "-x"}, options, files), QuoteFilterAction::ShowVersion);
     EXPECT_EQ(parseQuoteFilterArguments({"-W", "--help"}, options, files), QuoteFilterAction::ShowHelp);
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
@@ -136,8 +143,8 @@ TEST(QuoteFilter, readsFilesInOrderAsOneText)
 // Texts that cross the read chunks (1 MiB) in every way the filter cuts them: a CR LF split
 // between two reads, lines longer than a chunk with and without line adjustment, and a mark so
 // long that the output is a thousand times the input; smart breaking's carried quote prefixes and
-// whole links too. The output is the one-pass quote of the whole text, from a named file and from
-// a pipe alike.
+// whole links too, and re-flowed paragraphs, which must not be cut where a read chunk ends. The
+// output is the one-pass quote of the whole text, from a named file and from a pipe alike.
 TEST(QuoteFilter, quotesAcrossReadChunksAsInOnePass)
 {
     const std::string mb(1 << 20, 'a');
@@ -147,21 +154,26 @@ TEST(QuoteFilter, quotesAcrossReadChunksAsInOnePass)
     std::string mail;
     for (int i = 0; i < 30000; ++i)
         mail += i % 3 ? "> > 返信の本文は「ここ」で折り返されます。https://example.com/a/b を参照\r\n" : "plain words that wrap between words\n";
+    // Wrapped paragraphs of every length between blank lines, to be re-flowed.
+    std::string wrapped;
+    for (int i = 0; i < 60000; ++i)
+        wrapped += i % 9 == 8 ? "\n" : i % 4 ? "> 見積書の件につきまして、社内で検討いたしました結果、以下の条件でご提\n" : "when the report\r\n";
     const std::string hugeMark(1000, '>');
     const struct {
         std::string arguments, mark, input;
         int width; // 0: no line adjustment
-        bool smart = false;
+        BreakStyle style = BreakStyle::Columns;
     } cases[] = {
         {"-W", "> ", mb.substr(1) + "\r\n" + std::string(5 << 20, 'b') + "\r\nc", 0},
         {"-W", "> ", std::string(3 << 20, 'x') + "\r" + std::string(3 << 20, 'y') + "\r\n", 0},
         {"-w 70", "> ", mixed + std::string(3 << 20, 'w') + "\n" + mixed, 70},
         {"-w 9", "> ", "あ" + mb + mb + mb + "\r", 9},
         {"-w 1 -m '" + hugeMark + "'", hugeMark, mixed.substr(0, 6000), 1},
-        {"-w 30 -s", "> ", mail, 30, true},
+        {"-w 30 -s", "> ", mail, 30, BreakStyle::Smart},
+        {"-w 60 -r", "> ", wrapped + mail, 60, BreakStyle::Reflow},
     };
     for (const auto& c : cases) {
-        const std::string expected = quoteText(c.input, c.mark, c.width ? budgetFor(c.mark, c.width) : kUnlimitedLineBudget, c.smart ? BreakStyle::Smart : BreakStyle::Columns);
+        const std::string expected = quoteText(c.input, c.mark, c.width ? budgetFor(c.mark, c.width) : kUnlimitedLineBudget, c.style);
         for (const std::string way : {" in", " < <(cat in)"}) {
             const FilterRun run = runFilter(c.arguments + way, c.input);
             EXPECT_EQ(run.status, 0) << run.err;
