@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace navrik::desktop {
 
@@ -24,13 +25,14 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-// The name the running window manager gives itself (_NET_WM_NAME of its check window).
-QByteArray windowManagerName()
+// A property of the running window manager's check window (_NET_SUPPORTING_WM_CHECK): its
+// bytes, or nothing when there is no such window or it has no such property.
+std::optional<QByteArray> windowManagerProperty(const char* name, const char* type)
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection)
-        return {};
+        return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const auto property = [&](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
         return XcbReply<xcb_get_property_reply_t>(
@@ -39,13 +41,13 @@ QByteArray windowManagerName()
     };
     const auto check = property(root, atom(connection, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
     if (!check || xcb_get_property_value_length(check.get()) != sizeof(xcb_window_t))
-        return {};
+        return std::nullopt;
     const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
-    const auto name = property(window, atom(connection, "_NET_WM_NAME"), atom(connection, "UTF8_STRING"));
-    if (!name)
-        return {};
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(name.get())),
-                      xcb_get_property_value_length(name.get()));
+    const auto value = property(window, atom(connection, name), atom(connection, type));
+    if (!value || value->type == XCB_ATOM_NONE)
+        return std::nullopt;
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
+                      xcb_get_property_value_length(value.get()));
 }
 
 } // namespace
@@ -69,8 +71,16 @@ bool x11()
 bool compositorPlacesWindows()
 {
     // Asked once: the window manager of a session does not change while Navrik runs.
-    static const bool placed = waylandSession() && x11() && windowManagerName() == "wlroots wm";
+    static const bool placed = waylandSession() && x11()
+                               && windowManagerProperty("_NET_WM_NAME", "UTF8_STRING") == QByteArray("wlroots wm");
     return placed;
+}
+
+bool compositorSharesClipboardWithX11()
+{
+    // Mutter, which GNOME Shell is built on, names its version on its check window.
+    static const bool shared = waylandSession() && x11() && windowManagerProperty("_MUTTER_VERSION", "UTF8_STRING");
+    return shared;
 }
 
 } // namespace navrik::desktop

@@ -23,4 +23,9 @@ bool x11();
 // dragged by asking the compositor to move it.
 bool compositorPlacesWindows();
 
+// The compositor hands the clipboard between Wayland and XWayland whichever window has the
+// focus, as GNOME's mutter does (and keeps the last text copied once its owner has gone): there
+// the clipboard of Navrik's X11 windows is the desktop's.
+bool compositorSharesClipboardWithX11();
+
 } // namespace navrik::desktop

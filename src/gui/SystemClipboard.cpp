@@ -21,16 +21,22 @@ std::unique_ptr<SystemClipboard>& installed()
 
 std::unique_ptr<SystemClipboard> forPlatform()
 {
-    // Inside a Wayland session Navrik's windows live on XWayland, whose clipboard the compositor
-    // shares with Wayland's only while an X window has the focus. Where the compositor lets a
-    // program read and set the clipboard without the focus, Navrik does that instead.
+    // Inside a Wayland session Navrik's windows live on XWayland, whose clipboard most compositors
+    // share with Wayland's only while an X window has the focus. Where the compositor lets a
+    // program read and set the clipboard without the focus, Navrik does that instead. GNOME's
+    // shares the two clipboards whatever has the focus: there XWayland's is the desktop's.
     if (desktop::waylandSession()) {
         WaylandClipboard::Reach reach = WaylandClipboard::Reach::NoCompositor;
         if (std::unique_ptr<WaylandClipboard> wayland = WaylandClipboard::connect(reach))
             return wayland;
-        if (reach == WaylandClipboard::Reach::NoDataControl && desktop::x11())
-            std::fputs("navrik: this Wayland desktop gives no program the clipboard without the focus (it offers "
-                       "no data-control protocol); see WAYLAND in navrik(1) for the shortcut that quotes there\n",
+        if (reach == WaylandClipboard::Reach::NoDataControl && !desktop::compositorSharesClipboardWithX11())
+            std::fputs(desktop::x11()
+                           ? "navrik: this Wayland compositor offers no data-control protocol; Navrik sees the clipboard "
+                             "as the compositor hands it to X windows, which may be only while one has the focus (see "
+                             "WAYLAND in navrik(1))\n"
+                           : "navrik: this Wayland compositor offers no data-control protocol and Navrik's window is not "
+                             "on XWayland: Navrik reads and sets the clipboard only while its window has the focus (see "
+                             "WAYLAND in navrik(1))\n",
                        stderr);
     }
     if (desktop::x11()) {
