@@ -87,6 +87,25 @@ start_kwin() {
     wait_x_display "$SESSION/display"
 }
 
+# start_mutter: headless mutter, GNOME's compositor, with XWayland and a keyboard (headless, its
+# seat has none, and wl-clipboard's tools need one); sets WAYLAND_DISPLAY and DISPLAY. Run inside
+# a private session bus. Mutter ends when the command it runs ends: that one waits for mutter.
+start_mutter() {
+    need mutter Xwayland xhost
+    [[ -x ${NAVRIK_MUTTER_KEYBOARD:-} ]] || skip "the mutter_keyboard helper is not built"
+    compositor_home
+    printf '#!/bin/sh\n%s\nexec tail -f /dev/null --pid=$PPID\n' "$(tell_display)" >"$SESSION/tell-display"
+    chmod +x "$SESSION/tell-display"
+    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
+        mutter --headless --wayland --virtual-monitor 1024x768 -- "$SESSION/tell-display" >"$WORK/compositor.log" 2>&1 &
+    COMPOSITOR_PID=$!
+    wait_wayland_socket
+    wait_x_display "$SESSION/display"
+    "$NAVRIK_MUTTER_KEYBOARD" >"$WORK/keyboard.log" 2>&1 &
+    at_exit "kill $!"
+    wait_until 10 wl-copy --clear 2>/dev/null || fail "mutter's seat has no keyboard: $(cat "$WORK/keyboard.log")"
+}
+
 # start_wayland_window: a native Wayland window, which takes the focus: a second Navrik on Qt's
 # Wayland platform, kept apart by folders of its own; WAYLAND_WINDOW_PID is its process.
 start_wayland_window() {
@@ -119,6 +138,10 @@ kwin_focus_is() {
 
 # sway_focus_is PID: sway's focused window belongs to the process.
 sway_focus_is() { swaymsg "[pid=$1 con_id=__focused__] nop" >/dev/null 2>&1; }
+
+# mutter_focus_is PID: mutter tells X clients only which X window has the focus: none, while the
+# native Wayland window of the process holds it.
+mutter_focus_is() { kill -0 "$1" && [[ $(xprop -root _NET_ACTIVE_WINDOW) == *' 0x0' ]]; }
 
 # quote_from_wayland_window FOCUS_IS: with Navrik running and a native Wayland window focused
 # (FOCUS_IS PID tells the compositor's focus), navrik --paste-and-quote turns the mail wl-copy
