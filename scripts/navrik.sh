@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 # What building Navrik and its Debian package (README, Install) and running it need.
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev libxcb-keysyms1-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev
     libwayland-dev libwayland-bin libicu-dev fonts-ipafont-gothic
     librsvg2-bin scdoc gzip file dpkg-dev
 )

@@ -26,6 +26,10 @@
 #include <memory>
 #include <vector>
 
+// Xlib's name of the display a connection was opened to; its header would bring in macros that
+// clash with Qt's names.
+extern "C" char* XDisplayString(Display* display);
+
 namespace navrik {
 
 namespace {
@@ -309,8 +313,8 @@ std::unique_ptr<SystemClipboard> createX11SystemClipboard()
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())
         return nullptr;
-    // The display Qt opened, as $DISPLAY names it.
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    // The display Qt opened, which -display may have named instead of $DISPLAY.
+    xcb_connection_t* connection = xcb_connect(x11->display() ? XDisplayString(x11->display()) : nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return nullptr;
