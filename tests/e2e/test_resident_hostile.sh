@@ -17,7 +17,7 @@ socket=$(echo "$XDG_RUNTIME_DIR"/navrik-*.socket)
 talk() { printf "$1" | nc -U -N "$socket"; }
 
 [[ $(talk 'show\n') == ok ]] || fail "show was not answered"
-for message in 'show\0junk\n' 'show junk\n' 'show\nshow\n' 'nothing\n'; do
+for message in 'show\0junk\n' 'show\nshow\n'; do
     [[ $(talk "$message") == unknown ]] || fail "$message was taken"
 done
 # 300 MB without a line end: the connection is closed after a few bytes, and nothing of it kept.
