@@ -44,20 +44,22 @@ rmdir "$XDG_CONFIG_HOME/tolvane.ini"
 [[ $(id -u) == 0 ]] && command -v useradd >/dev/null || { echo "another user: not root, skipped"; echo PASS; exit 0; }
 user=navrik-e2e-$$
 useradd --no-create-home --shell /usr/sbin/nologin "$user" || fail "useradd failed"
-at_exit "userdel $user"
-# As that user, in place of this shell (so $! is the process itself).
-other() { setpriv --reuid="$user" --regid="$user" --clear-groups -- "$@"; }
+# Its processes end before it goes (userdel refuses a user that still runs any).
+OTHER_PIDS=
+at_exit 'kill $OTHER_PIDS; wait $OTHER_PIDS; userdel $user'
+# As that user; each program started so takes the place of setpriv, so $! is the program itself.
+other=(setpriv --reuid="$user" --regid="$user" --clear-groups --)
 
 # Another user's caller is dropped, even with the folder and the socket file opened up to all.
 chmod 0755 "$WORK"
 chmod 0777 "$XDG_RUNTIME_DIR" "$socket"
 set_clipboard 'not for them'
-[[ -z $(printf 'paste-and-quote\n' | other nc -U -N "$socket" 2>&1) ]] || fail "another user's caller was answered"
+[[ -z $(printf 'paste-and-quote\n' | "${other[@]}" nc -U -N "$socket" 2>&1) ]] || fail "another user's caller was answered"
 clipboard_is 'not for them' || fail "another user's command ran: $(clipboard)"
 # Behind a socket file of the user's own, another user's listener is refused.
 rm "$socket"
-other nc -lU "$socket" >"$WORK/impostor.log" 2>&1 &
-at_exit "kill $!"
+"${other[@]}" nc -lU "$socket" >"$WORK/impostor.log" 2>&1 &
+OTHER_PIDS+=" $!"
 wait_until 10 test -S "$socket" || fail "no impostor"
 chown "$(id -u)" "$socket"
 chmod 0700 "$XDG_RUNTIME_DIR"
@@ -69,8 +71,8 @@ kill "$NAVRIK_PID"; wait "$NAVRIK_PID" || true; NAVRIK_PID=
 
 # A runtime folder open to all is not used: a lock another user holds there blocks nothing.
 mkdir -m 1777 "$WORK/shared" "$WORK/tmp" "$WORK/tmp2"
-other flock "$WORK/shared/$lock" sleep 600 >/dev/null 2>&1 &
-at_exit "kill $!"
+"${other[@]}" flock --no-fork "$WORK/shared/$lock" sleep 600 >/dev/null 2>&1 &
+OTHER_PIDS+=" $!"
 wait_until 10 test -e "$WORK/shared/$lock" || fail "no planted lock"
 export XDG_RUNTIME_DIR=$WORK/shared TMPDIR=$WORK/tmp
 start_navrik
@@ -81,7 +83,7 @@ set_clipboard $'first line\nsecond line'
 clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
 
 # A fallback folder that another user made first: one line naming it and the way out.
-other mkdir -m 0700 "$WORK/tmp2/navrik-$(id -u)"
+"${other[@]}" mkdir -m 0700 "$WORK/tmp2/navrik-$(id -u)"
 status=0
 env -u XDG_RUNTIME_DIR TMPDIR="$WORK/tmp2" "$NAVRIK" --show 2>"$WORK/squat.err" || status=$?
 [[ $status == 1 && $(wc -l <"$WORK/squat.err") == 1 ]] || fail "status $status, $(cat "$WORK/squat.err")"
