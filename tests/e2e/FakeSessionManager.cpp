@@ -106,27 +106,27 @@ Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callback
 }
 
 // A cookie for each address, for ICE itself and for the session protocol on top of it, both in
-// our own authentication data and in the file the client reads.
+// our own authentication data (which libICE copies) and in the file the client reads.
 bool writeAuthority(int count, IceListenObj* listeners)
 {
     const char* path = std::getenv("ICEAUTHORITY");
     FILE* file = path ? std::fopen(path, "wb") : nullptr;
     if (!file)
         return false;
-    static char* cookie = IceGenerateMagicCookie(16);
-    static char authName[] = "MIT-MAGIC-COOKIE-1";
-    static char empty[] = "";
-    static std::vector<IceAuthDataEntry> entries;
+    char* cookie = IceGenerateMagicCookie(16);
+    char authName[] = "MIT-MAGIC-COOKIE-1", empty[] = "", ice[] = "ICE", xsmp[] = "XSMP";
     bool written = true;
     for (int i = 0; i < count; ++i) {
-        for (const char* protocol : {"ICE", "XSMP"}) {
-            char* id = IceGetListenConnectionString(listeners[i]);
-            IceAuthFileEntry entry{const_cast<char*>(protocol), 0, empty, id, authName, 16, cookie};
-            written = IceWriteAuthFileEntry(file, &entry) && written;
-            entries.push_back({const_cast<char*>(protocol), id, authName, 16, cookie});
+        char* id = IceGetListenConnectionString(listeners[i]);
+        IceAuthDataEntry entries[] = {{ice, id, authName, 16, cookie}, {xsmp, id, authName, 16, cookie}};
+        for (IceAuthDataEntry& entry : entries) {
+            IceAuthFileEntry line{entry.protocol_name, 0, empty, id, authName, 16, cookie};
+            written = IceWriteAuthFileEntry(file, &line) && written;
         }
+        IceSetPaAuthData(2, entries);
+        std::free(id);
     }
-    IceSetPaAuthData(static_cast<int>(entries.size()), entries.data());
+    std::free(cookie);
     return std::fclose(file) == 0 && written;
 }
 
