@@ -91,7 +91,16 @@ start_navrik() {
     # Stops waiting as soon as the program has ended, and shows what it said.
     wait_until 30 window_or_exit || true
     navrik_running || fail "navrik ended before showing its window: $(cat "$WORK/navrik.log")"
-    WID=$(main_window) || fail "no window named Navrik: $(cat "$WORK/navrik.log")"
+    WID=$(main_window) || { windows_seen; fail "no window named Navrik: $(cat "$WORK/navrik.log")"; }
+}
+
+# windows_seen: keeps a screenshot and the display's window tree, to show what was there instead.
+windows_seen() {
+    screenshot windows-seen
+    xwininfo -root -tree >"$ARTIFACTS/$TEST_NAME-windows-seen.txt" 2>&1
+    xdotool search --class '^Navrik$' 2>/dev/null | while read -r w; do
+        echo "$w: name '$(xdotool getwindowname "$w")' $(xwininfo -id "$w" | grep 'Map State')"
+    done >>"$ARTIFACTS/$TEST_NAME-windows-seen.txt"
 }
 
 # second_navrik_says PATTERN: a second Navrik, kept apart by a runtime folder of its own, says
