@@ -98,14 +98,10 @@ private slots:
         buffer()->clear();
     }
 
-    // Paste, quote and paste-and-quote show the busy pointer while they work, and the window
-    // keeps handling its events (repainting) meanwhile.
+    // A command shows the busy pointer while it works, and the window keeps handling its events
+    // (repainting) meanwhile.
     void busyPointerWhileWorking()
     {
-        QGuiApplication::clipboard()->setText("a\nb\n");
-        QVERIFY(busyWhileRunning(&TMainForm::PasteBtnClick));
-        QVERIFY(busyWhileRunning(&TMainForm::MakeBtnClick));
-        box("AutoPaste")->setChecked(true);
         QGuiApplication::clipboard()->setText("a\nb\n");
         QVERIFY(busyWhileRunning(&TMainForm::IconImgDblClick));
         QCOMPARE(bufferText(), "> a\n> b\n");

@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 
 #include <tuple>
 
@@ -56,19 +55,6 @@ private slots:
             QCOMPARE(layout(), windowMode);
             QVERIFY(!control<QAction>(MainForm, "AutoPaste")->isChecked());
         }
-    }
-
-    // Tabbed mail lines up as a mail program shows it: a tab stop every 8 columns.
-    void tabStopsEveryEightColumns()
-    {
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        auto* buffer = control<QPlainTextEdit>(MainForm, "MailBuff");
-        buffer->setPlainText("\tX\n12345678X\nabc\tX\n123456789\tX\n1234567890123456X");
-        QList<int> xOfX;
-        for (QTextBlock line = buffer->document()->begin(); line.isValid(); line = line.next())
-            xOfX << buffer->cursorRect(QTextCursor(line.document()->find("X", line.position()))).x();
-        QCOMPARE(xOfX, QList<int>({xOfX[1], xOfX[1], xOfX[1], xOfX[4], xOfX[4]}));
     }
 
     // The quote mark stays readable: black on a light (or mid grey) field, else the palette's
