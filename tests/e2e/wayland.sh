@@ -8,8 +8,10 @@ COMPOSITOR_PID=
 at_exit 'stop_compositor'
 stop_compositor() {
     [[ -n $COMPOSITOR_PID ]] || return 0
-    # Navrik first (a command may have started it), so that it ends as it would at log-off.
+    # Navrik first (a command may have started it), so that it ends as it would at log-off, and
+    # ends before its display does.
     timeout 10 "$NAVRIK" --quit
+    wait_until 10 eval '! navrik_running'
     kill "$COMPOSITOR_PID"; wait "$COMPOSITOR_PID"
     [[ -s $WORK/compositor.log ]] && cp "$WORK/compositor.log" "$ARTIFACTS/$TEST_NAME-compositor.log"
     COMPOSITOR_PID=
