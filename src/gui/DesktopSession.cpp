@@ -27,7 +27,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 
 // A property of the running window manager's check window (_NET_SUPPORTING_WM_CHECK): its
 // bytes, or nothing when there is no such window or it has no such property.
-std::optional<QByteArray> windowManagerProperty(const char* name, const char* type)
+std::optional<QByteArray> windowManagerProperty(const char* propertyName, const char* typeName)
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -43,7 +43,7 @@ std::optional<QByteArray> windowManagerProperty(const char* name, const char* ty
     if (!check || xcb_get_property_value_length(check.get()) != sizeof(xcb_window_t))
         return std::nullopt;
     const xcb_window_t window = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
-    const auto value = property(window, atom(connection, name), atom(connection, type));
+    const auto value = property(window, atom(connection, propertyName), atom(connection, typeName));
     if (!value || value->type == XCB_ATOM_NONE)
         return std::nullopt;
     return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
