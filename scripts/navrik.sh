@@ -18,15 +18,16 @@ packages=(
 # Only the tests use these: GoogleTest and the session libraries of the tests' own session
 # manager; Xvfb, the pointer, key, clipboard and window tools and the screenshots of the
 # end-to-end tests, with the window manager, the terminal and the private session bus some of
-# them start, and the Wayland compositors (sway, KWin, mutter) of others; the validators of the
-# install tree and lintian; the extended attribute and ACL tools of the settings file tests.
+# them start, and the Wayland compositors (sway, KWin, mutter) of others, with xhost to let the
+# test's user into their XWayland; the validators of the install tree and lintian; the extended
+# attribute and ACL tools of the settings file tests.
 test_packages=(
     libgtest-dev libsm-dev libice-dev
     xvfb xdotool xclip x11-utils imagemagick
     openbox wmctrl xterm dbus-daemon dbus-bin netcat-openbsd
     desktop-file-utils appstream man-db lintian
     attr acl
-    sway xwayland wl-clipboard qt6-wayland kwin-wayland mutter
+    sway xwayland wl-clipboard qt6-wayland kwin-wayland mutter x11-xserver-utils
 )
 # Only the fuzz step of the tests: clang with its libFuzzer and sanitizer runtimes (some 250 MB).
 fuzz_packages=(clang libclang-rt-14-dev)
