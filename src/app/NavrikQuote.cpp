@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // navrik-quote: the quoting filter for terminals and editors. Reads text from files or standard
 // input and writes it quoted on standard output, with Navrik's saved quote mark, line
-// adjustment and smart breaking unless options say otherwise.
+// adjustment, smart breaking and re-flow unless options say otherwise.
 #include "cli/QuoteFilter.h"
 #include "core/Cp932.h"
 #include "core/Error.h"
@@ -28,6 +28,7 @@ navrik::QuoteOptions readQuoteDefaults()
     options.adjustLines = settings.flag(Key::AutoLines);
     options.charactersPerLine = settings.number(Key::Charcters);
     options.smartBreaks = settings.flag(Key::SmartBreaks);
+    options.reflow = settings.flag(Key::Reflow);
     return options;
 }
 

@@ -20,7 +20,7 @@ inline constexpr std::string_view kSettingsSection = "Inyou";
 // The keys of tolvane.ini, in the order of the table below.
 enum class SettingKey {
     String, FormLeft, FormTop, AutoPaste, AutoLines, StayOnTop, Charcters, FormWidth, FormHeight,
-    SmartBreaks, HotKey,
+    SmartBreaks, Reflow, HotKey,
 };
 
 // Text is stored as it is; QuotedText between two double quotes, so that its blanks count (the
@@ -60,7 +60,8 @@ struct SettingInfo {
 
 // In the order each window writes its keys, so that a new key line goes where it always went.
 // "Charcters" is spelled as the file has always spelled it, so files written by earlier versions
-// keep working. SmartBreaks is smart breaking (SmartBreaker) when lines are broken. HotKey is the
+// keep working. SmartBreaks is smart breaking (SmartBreaker) when lines are broken; Reflow joins
+// the soft-wrapped lines of each paragraph first (Reflower), and breaks smartly. HotKey is the
 // global shortcut in Qt's portable text ("Ctrl+Alt+Q"); empty or "None" turns it off. Its default
 // takes Ctrl, Alt and Shift together with Q, which the GNOME, KDE Plasma and Xfce default key
 // bindings leave free.
@@ -81,6 +82,7 @@ inline constexpr std::array kSettingTable = [] {
         {FormWidth,   "FormWidth",   Number,     {},                 300,    {300, 600, 50}, Dialog,     Always},
         {FormHeight,  "FormHeight",  Number,     {},                 200,    {200, 400, 50}, Dialog,     Always},
         {SmartBreaks, "SmartBreaks", Flag,       {},                 0,      {},             MainWindow, WhenUsed},
+        {Reflow,      "Reflow",      Flag,       {},                 0,      {},             MainWindow, WhenUsed},
         {HotKey,      "HotKey",      Text,       "Ctrl+Alt+Shift+Q", 0,      {},             MainWindow, WhenUsed},
     });
 }();

@@ -124,6 +124,8 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on).out, cut);
     EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, whole);
     EXPECT_EQ(runFilter("-S", words, "[Inyou]\r\n" + on + "SmartBreaks=1\r\n").out, cut);
+    // Re-flow saved on breaks smartly too.
+    EXPECT_EQ(runFilter("", words, "[Inyou]\r\n" + on + "Reflow=1\r\n").out, "> the meeting\n> schedule is here\n");
     // A mark that is UTF-8 and not code page 932, as an editor saves it, is read as UTF-8.
     EXPECT_EQ(runFilter("-W", line, "[Inyou]\r\nString=\"\xEF\xBC\x9E \"\r\n").out, "＞ " + line);
 }

@@ -191,6 +191,8 @@ void TMainForm::buildPopupMenu()
     OptionsMenu = MainPopup->addMenu(QStringLiteral("追加オプション"));
     SmartBreaks = OptionsMenu->addAction(QStringLiteral("禁則処理で改行"));
     SmartBreaks->setCheckable(true);
+    Reflow = OptionsMenu->addAction(QStringLiteral("段落を再整形"));
+    Reflow->setCheckable(true);
     GlobalHotKey = OptionsMenu->addAction(QStringLiteral("グローバルホットキー"));
     GlobalHotKey->setCheckable(true);
     StartAtLogin = OptionsMenu->addAction(QStringLiteral("ログイン時に起動"));
@@ -211,7 +213,7 @@ void TMainForm::nameControls()
         {MailBuff, "MailBuff"}, {PasteBtn, "PasteBtn"}, {ConfigBtn, "ConfigBtn"}, {MakeBtn, "MakeBtn"},
         {MainPopup, "MainPopup"}, {K1, "K1"}, {N1, "N1"}, {AutoPaste, "AutoPaste"}, {K3, "K3"},
         {StayOnTop, "StayOnTop"}, {N3, "N3"}, {K7, "K7"}, {OptionsMenu, "OptionsMenu"},
-        {SmartBreaks, "SmartBreaks"}, {GlobalHotKey, "GlobalHotKey"}, {StartAtLogin, "StartAtLogin"},
+        {SmartBreaks, "SmartBreaks"}, {Reflow, "Reflow"}, {GlobalHotKey, "GlobalHotKey"}, {StartAtLogin, "StartAtLogin"},
         {Exit1, "Exit1"}, {PopupTimer, "PopupTimer"}};
     for (const auto& [control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -252,6 +254,7 @@ void TMainForm::bindEvents()
     bindHandler(StayOnTop, &QAction::triggered, this, &TMainForm::StayOnTopClick);
     bindHandler(K7, &QAction::triggered, this, &TMainForm::K7Click);
     bindHandler(SmartBreaks, &QAction::triggered, this, &TMainForm::SmartBreaksClick);
+    bindHandler(Reflow, &QAction::triggered, this, &TMainForm::ReflowClick);
     bindHandler(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
     bindHandler(GlobalHotKey, &QAction::triggered, this, &TMainForm::GlobalHotKeyClick);
     bindHandler(StartAtLogin, &QAction::triggered, this, &TMainForm::StartAtLoginClick);
@@ -288,6 +291,7 @@ void TMainForm::FormCreate()
     if (stored.flag(Key::StayOnTop))
         applyStayOnTop(true);
     SmartBreaks->setChecked(stored.flag(Key::SmartBreaks));
+    Reflow->setChecked(stored.flag(Key::Reflow));
     StartAtLogin->setChecked(navrik::autostartEnabled());
     m_hotKey = navrik::GlobalShortcut::create();
     // Pressed while a command is still working (it repaints the windows between its steps), the
@@ -341,6 +345,7 @@ void TMainForm::settingChanged(navrik::SettingKey key)
     case Key::AutoPaste: FormRedraw(m_settings->flag(key)); break;
     case Key::StayOnTop: applyStayOnTop(m_settings->flag(key)); break;
     case Key::SmartBreaks: SmartBreaks->setChecked(m_settings->flag(key)); break;
+    case Key::Reflow: Reflow->setChecked(m_settings->flag(key)); break;
     default: break;
     }
 }
@@ -662,6 +667,7 @@ navrik::QuoteOptions quoteOptions(const navrik::SettingsModel& settings)
     options.adjustLines = settings.flag(Key::AutoLines);
     options.charactersPerLine = settings.number(Key::Charcters);
     options.smartBreaks = settings.flag(Key::SmartBreaks);
+    options.reflow = settings.flag(Key::Reflow);
     return options;
 }
 
@@ -728,6 +734,11 @@ void TMainForm::SmartBreaksClick()
 {
     // The menu has already turned the check mark over.
     m_settings->setFlag(navrik::SettingKey::SmartBreaks, SmartBreaks->isChecked());
+}
+
+void TMainForm::ReflowClick()
+{
+    m_settings->setFlag(navrik::SettingKey::Reflow, Reflow->isChecked());
 }
 
 void TMainForm::applyStayOnTop(bool on)

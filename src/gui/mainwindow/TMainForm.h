@@ -66,6 +66,7 @@ public:
     void StayOnTopClick();
     void K7Click();
     void SmartBreaksClick();
+    void ReflowClick();
     void Exit1Click();
     void GlobalHotKeyClick();
     void StartAtLoginClick();
@@ -110,6 +111,7 @@ private:
     QAction* K7;
     QMenu* OptionsMenu;    // 追加オプション, just above 終了
     QAction* SmartBreaks;  // in OptionsMenu: 禁則処理で改行
+    QAction* Reflow;       // in OptionsMenu: 段落を再整形
     QAction* GlobalHotKey; // in OptionsMenu: グローバルホットキー
     QAction* StartAtLogin; // in OptionsMenu: ログイン時に起動
     QAction* Exit1;

@@ -170,6 +170,17 @@ private slots:
             QCOMPARE(bufferText(), smart ? QStringLiteral("＞「よろしくお願いし\n＞ます」と書きまし\n＞た。\n")
                                          : QStringLiteral("＞「よろしくお願いし\n＞ます」と書きました\n＞。\n"));
         }
+        // 段落を再整形 joins a paragraph's soft-wrapped lines first, and breaks smartly.
+        auto* reflow = control<QAction>(MainForm, "Reflow");
+        reflow->trigger();
+        QVERIFY(reflow->isChecked());
+        QGuiApplication::clipboard()->setText(QStringLiteral("いつもお世話になっております。先日の見積\n"
+                                                             "書の件につきまして、社内で検討いたしまし\n"
+                                                             "た結果、以下の条件でご提案いたします。\n"));
+        MainForm->IconImgDblClick();
+        QCOMPARE(bufferText(), QStringLiteral("＞いつもお世話になっ\n＞ております。先日の\n＞見積書の件につきま\n"
+                                              "＞して、社内で検討い\n＞たしました結果、以\n＞下の条件でご提案い\n＞たします。\n"));
+        reflow->trigger();
     }
 };
 
