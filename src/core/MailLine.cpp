@@ -68,9 +68,9 @@ bool startsWithNoCase(std::string_view text, std::string_view word)
 // Tables, code and drawings: a tab, a box-drawing, block or table character, a run of blanks
 // inside the text (two spaces after a full stop are a typist's sentence spacing, not a
 // column), or a line of three or more characters with no letter or digit (a rule, ASCII art).
-bool looksVerbatim(std::string_view body)
+bool looksVerbatim(std::string_view body, bool marked)
 {
-    for (std::size_t pos = findVerbatimMark(body, 0); pos < body.size(); pos = findVerbatimMark(body, pos + 1)) {
+    for (std::size_t pos = marked ? findVerbatimMark(body, 0) : body.size(); pos < body.size(); pos = findVerbatimMark(body, pos + 1)) {
         const char b = body[pos];
         if (b == '\t' || b == '|')
             return true;
@@ -278,7 +278,7 @@ bool isBlankMailLine(std::string_view content)
     return true;
 }
 
-MailLine classifyMailLine(std::string_view content)
+MailLine classifyMailLine(std::string_view content, bool marked)
 {
     MailLine line;
     line.prefixLength = std::uint32_t(quoteMarksLength(content));
@@ -299,7 +299,15 @@ MailLine classifyMailLine(std::string_view content)
     }
     const std::string_view text = rest.substr(indent, end - indent);
     line.flowed = rest.size() - end == 1 && rest.back() == ' ';
-    const Utf8Char last = static_cast<unsigned char>(text.back()) < 0x80 ? characterAt(text, text.size() - 1) : characterAt(text, characterStartBefore(text, text.size()));
+    // Most lines end in ASCII or in a three-byte character (kana, kanji, full-width forms).
+    const auto byteBack = [&](std::size_t n) { return static_cast<unsigned char>(text[text.size() - n]); };
+    std::size_t lastStart = text.size() - 1;
+    if (byteBack(1) >= 0x80)
+        lastStart = text.size() >= 3 && byteBack(3) >= 0xE1 && byteBack(3) <= 0xEF && (byteBack(2) & 0xC0) == 0x80
+                && (byteBack(1) & 0xC0) == 0x80
+            ? text.size() - 3
+            : characterStartBefore(text, text.size());
+    const Utf8Char last = characterAt(text, lastStart);
     line.punctuated = (mailCharacter(last) & kPunctuation) != 0;
     line.endsSentence = last.valid && endsSentence(last.code);
     line.hangs = last.code == U'、' || last.code == U'，' || last.code == U'。' || last.code == U'．';
@@ -310,7 +318,7 @@ MailLine classifyMailLine(std::string_view content)
 
     if (indent == 0 && text == "--")
         line.kind = MailLineKind::Signature;
-    else if (other >= 2 || looksVerbatim(text))
+    else if (other >= 2 || looksVerbatim(text, marked))
         line.kind = MailLineKind::Verbatim;
     else if (indent > 0)
         line.kind = ideographic == 1 && other == 0 ? MailLineKind::Head : MailLineKind::Fixed;

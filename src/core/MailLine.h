@@ -43,7 +43,8 @@ bool isBlankMailLine(std::string_view content);
 // The line's kind by its shape (blank, verbatim, the signature separator, indented), its quote
 // marks and what its ends hold. A line of Text may still be Fixed or Head by its words, which
 // textLineKind tells.
-MailLine classifyMailLine(std::string_view content);
+// marked: whether the line holds one of findVerbatimMark's bytes (none: it is no table).
+MailLine classifyMailLine(std::string_view content, bool marked = true);
 
 // Of a line of Text: Fixed for an addressee, greeting or closing line, Head for a list item's
 // first line, else Text.

@@ -129,12 +129,16 @@ void QuoteStream::quoteReflowed(std::string_view text, QuoteSink& out)
         for (Reflower::Paragraph paragraph; m_reflower->next(*m_breaker, paragraph);) {
             const std::string_view line = paragraph.text;
             const std::string_view pieceEnding = paragraph.pieceEnding.empty() ? m_previousEnding : paragraph.pieceEnding;
-            if (!paragraph.ending.empty())
+            if (!paragraph.ending.empty() && paragraph.ending != m_previousEnding)
                 m_previousEnding = lastingBreak(paragraph.ending);
             if (paragraph.verbatim || std::int64_t(line.size()) <= m_budget
                 || (paragraph.width >= 0 ? paragraph.width <= m_budget : measureFittingPrefix(line, m_budget).length == line.size())) {
                 appendMark(out);
-                out.append(line).append(paragraph.ending);
+                // A line of the text and its break lie together there.
+                if (line.data() + line.size() == paragraph.ending.data())
+                    out.append(std::string_view(line.data(), line.size() + paragraph.ending.size()));
+                else
+                    out.append(line).append(paragraph.ending);
                 continue;
             }
             const std::string_view prefix = m_breaker->breakParagraph(line, paragraph.prefixLength, m_budget, m_breaks);

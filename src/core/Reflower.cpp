@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -35,9 +34,7 @@ constexpr std::int64_t kWidthCap = 128;
 constexpr std::size_t kCounted = 128; // widths counted one by one; wider ones together
 
 constexpr std::size_t kSectionBytes = std::size_t(16) << 10;
-constexpr std::size_t kSectionLines = 1024;
 constexpr std::size_t kSectionMaxBytes = std::size_t(256) << 10;
-constexpr std::size_t kSectionMaxLines = 4096;
 
 // The width of text, or cap + 1 when it is wider than cap.
 std::int64_t cappedWidth(std::string_view text, std::int64_t cap)
@@ -50,6 +47,15 @@ std::int64_t cappedWidth(std::string_view text, std::int64_t cap)
         pos += c.length;
     }
     return std::min(width, cap + 1);
+}
+
+// The bits set in x, without a call where the processor's own count may not be used.
+int countBits(std::uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555;
+    x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
+    return int((x * 0x0101010101010101) >> 56);
 }
 
 bool isJapanese(const Utf8Char& c)
@@ -104,7 +110,6 @@ struct Reflower::Line {
     std::size_t endingLength = 0;
     MailLine mail;
     std::int64_t width = 0;  // columns after the quote marks, at most m_widthCap + 1
-    bool narrow = false;     // width is only the bytes, fewer than the narrowest wrap column
     std::size_t marks = 0;   // in m_marks
     bool signature = false;  // the separator or after it, at the same quote marks
     bool wordsRead = false;  // mail.kind tells what textLineKind tells
@@ -135,51 +140,58 @@ std::size_t Reflower::start(std::string_view text)
     m_next = 0;
     std::string_view signature; // the quote marks of the signature separator met, if any
     bool inSignature = false;
-    // Lines are found 64 bytes at a time, as QuoteStream finds them.
+    // Lines are found 64 bytes at a time, as QuoteStream finds them, and their widths counted and
+    // verbatim marks looked for there: the columns before the block, and before the line.
     LineEndScanner scanner(text);
-    std::size_t pos = 0; // where the next line starts
-    const auto take = [&](std::size_t next, std::size_t breakLength) {
-        add(TextLine{text.substr(pos, next - pos - breakLength), text.substr(next - breakLength, breakLength)}, signature,
-            inSignature);
+    TextBlockScanner blocks(text);
+    std::size_t pos = 0;       // where the next line starts
+    std::size_t slowUntil = 0; // the blocks before this one are all plain
+    std::int64_t columns = 0, lineColumns = 0;
+    bool marked = false; // a mark between the line's start and the block
+    const auto take = [&](std::size_t next, std::size_t breakLength, std::int64_t columnsThere, bool markedThere) {
+        const TextLine line{text.substr(pos, next - pos - breakLength), text.substr(next - breakLength, breakLength)};
+        // The break adds a column a byte.
+        const std::int64_t width = slowUntil <= pos / 64 ? columnsThere - std::int64_t(breakLength) - lineColumns : -1;
+        add(line, width, markedThere, signature, inSignature);
         pos = next;
-        return endsSection(pos, m_lines.size(), text.substr(m_lines.back().start, m_lines.back().length));
+        lineColumns = columnsThere;
+        return endsSection(pos, line.content);
     };
     bool ended = false;
     for (std::size_t block = 0; block < text.size() && !ended; block += 64) {
+        const TextBlock facts = blocks.next(block);
+        if (!facts.plain)
+            slowUntil = block / 64 + 1;
+        std::uint64_t from = pos > block ? ~std::uint64_t(0) << (pos - block) : ~std::uint64_t(0); // the line's bits
         for (std::uint64_t ends = scanner.ends(block); ends != 0 && !ended; ends &= ends - 1) {
-            const std::size_t next = block + std::size_t(__builtin_ctzll(ends)) + 1;
-            ended = take(next, text[next - 1] == '\n' && next - pos >= 2 && text[next - 2] == '\r' ? 2 : 1);
+            const int bit = __builtin_ctzll(ends);
+            const std::uint64_t upTo = bit == 63 ? ~std::uint64_t(0) : (std::uint64_t(1) << (bit + 1)) - 1;
+            const std::size_t next = block + std::size_t(bit) + 1;
+            ended = take(next, text[next - 1] == '\n' && next - pos >= 2 && text[next - 2] == '\r' ? 2 : 1,
+                         columns + countBits(facts.columns & upTo) + countBits(facts.wide & upTo),
+                         marked || (facts.marks & from & upTo) != 0);
+            marked = false;
+            from = ~upTo;
         }
+        columns += countBits(facts.columns) + countBits(facts.wide);
+        marked = marked || (facts.marks & from) != 0;
     }
     if (!ended && pos < text.size())
-        take(text.size(), 0);
+        take(text.size(), 0, columns, marked);
     m_section = text.substr(0, pos);
     estimate();
     return pos;
 }
 
-void Reflower::add(const TextLine& text, std::string_view& signature, bool& inSignature)
+// Adds a line: width is that of its content, or -1 where it must be measured.
+void Reflower::add(const TextLine& text, std::int64_t width, bool marked, std::string_view& signature, bool& inSignature)
 {
     Line line;
     line.start = std::size_t(text.content.data() - m_section.data());
     line.length = text.content.size();
     line.endingLength = text.ending.size();
-    line.mail = classifyMailLine(text.content);
+    line.mail = classifyMailLine(text.content, marked);
     const std::string_view marks = text.content.substr(0, line.mail.prefixLength);
-    if (line.mail.kind != MailLineKind::Blank) {
-        // Lines too short to tell a wrap column are measured only where it counts: their bytes
-        // are as good a width until then.
-        const std::string_view after = text.content.substr(marks.size());
-        line.narrow = std::int64_t(after.size()) < kMinWrap - kWrapSpread;
-        line.width = line.narrow ? std::int64_t(after.size()) : cappedWidth(after, m_widthCap);
-        if (line.mail.kind == MailLineKind::Signature) {
-            signature = marks;
-            inSignature = true;
-        } else if (inSignature && marks != signature) {
-            inSignature = false;
-        }
-        line.signature = inSignature;
-    }
     line.marks = m_marks.size();
     for (std::size_t i = 0; i < m_marks.size(); ++i)
         if (m_marks[i].text == marks)
@@ -188,6 +200,17 @@ void Reflower::add(const TextLine& text, std::string_view& signature, bool& inSi
         m_marks.emplace_back();
         m_marks.back().text = marks;
         m_marks.back().width = textWidth(marks);
+    }
+    if (line.mail.kind != MailLineKind::Blank) {
+        line.width = width >= 0 ? std::min(width - m_marks[line.marks].width, m_widthCap + 1)
+                                : cappedWidth(text.content.substr(marks.size()), m_widthCap);
+        if (line.mail.kind == MailLineKind::Signature) {
+            signature = marks;
+            inSignature = true;
+        } else if (inSignature && marks != signature) {
+            inSignature = false;
+        }
+        line.signature = inSignature;
     }
     m_lines.push_back(line);
 }
@@ -284,9 +307,8 @@ bool Reflower::joins(Line& line, Line& next, SmartBreaker& breaker)
         if (wrap == 0 || line.width > wrap + kHang)
             return false;
         // A sentence, then a short sentence of its own: a closing line, kept on its own.
-        if (line.mail.endsSentence && next.mail.punctuated && measured(next).width * 2 <= wrap)
+        if (line.mail.endsSentence && next.mail.punctuated && next.width * 2 <= wrap)
             return false;
-        measured(line);
     }
     const std::string_view content = m_section.substr(line.start, line.length);
     const std::string_view text = content.substr(0, trimmedEnd(content, marks.text.size()));
@@ -317,16 +339,6 @@ bool Reflower::joins(Line& line, Line& next, SmartBreaker& breaker)
     return isClusterBoundary(sample, last.length) && (!blank || isClusterBoundary(sample, last.length + 1));
 }
 
-// The line, its width measured.
-Reflower::Line& Reflower::measured(Line& line) const
-{
-    if (line.narrow) {
-        line.width = textWidth(m_section.substr(line.start + line.mail.prefixLength, line.length - line.mail.prefixLength));
-        line.narrow = false;
-    }
-    return line;
-}
-
 std::int64_t Reflower::firstWordWidth(const Line& line, SmartBreaker& breaker) const
 {
     const std::string_view body = m_section.substr(line.start + line.mail.prefixLength, line.length - line.mail.prefixLength);
@@ -353,7 +365,7 @@ bool Reflower::next(SmartBreaker& breaker, Paragraph& paragraph)
         ++last;
     if (last == m_next) {
         paragraph.text = content(first);
-        if (first.width <= m_widthCap && !first.narrow)
+        if (first.width <= m_widthCap)
             paragraph.width = m_marks[first.marks].width + first.width;
         paragraph.ending = paragraph.pieceEnding;
         ++m_next;
@@ -375,46 +387,36 @@ bool Reflower::next(SmartBreaker& breaker, Paragraph& paragraph)
     return true;
 }
 
-bool endsSection(std::size_t bytes, std::size_t lines, std::string_view content)
+bool endsSection(std::size_t bytes, std::string_view content)
 {
-    if (bytes >= kSectionMaxBytes || lines >= kSectionMaxLines)
-        return true;
-    return (bytes >= kSectionBytes || lines >= kSectionLines) && isBlankMailLine(content);
+    return bytes >= kSectionMaxBytes || (bytes >= kSectionBytes && isBlankMailLine(content));
 }
 
 std::size_t SectionScan::sectionEnd(std::string_view text)
 {
-    const std::string_view rest = text.substr(m_scanned);
-    LineEndScanner scanner(rest);
-    std::size_t start = 0; // in rest, of the next line
-    for (std::size_t block = 0; block < rest.size(); block += 64) {
-        std::uint64_t ends = scanner.ends(block);
-        if (ends == 0)
-            continue;
-        // Where no section can end in the block, its lines are only counted.
-        const std::size_t count = std::size_t(std::popcount(ends));
-        if (m_scanned + block + 64 < kSectionBytes && m_lines + count < kSectionLines) {
-            m_lines += count;
-            start = block + std::size_t(63 - __builtin_clzll(ends)) + 1;
-            continue;
-        }
-        for (; ends != 0; ends &= ends - 1) {
-            const std::size_t next = block + std::size_t(__builtin_ctzll(ends)) + 1;
-            // Only whole lines: a CR at the very end may be the first half of a CR LF.
-            if (next == rest.size() && rest[next - 1] == '\r')
-                break;
-            const std::size_t breakLength = rest[next - 1] == '\n' && next - start >= 2 && rest[next - 2] == '\r' ? 2 : 1;
-            const std::string_view content = rest.substr(start, next - breakLength - start);
-            start = next;
-            if (endsSection(m_scanned + next, ++m_lines, content)) {
-                const std::size_t end = m_scanned + next;
-                m_scanned = 0;
-                m_lines = 0;
-                return end;
-            }
-        }
+    if (text.size() < kSectionBytes)
+        return 0;
+    // The lines that end before 16 KiB cannot end the section: the look starts at the line that
+    // holds the byte before it, just after the last line end before that byte.
+    if (m_scanned == 0) {
+        std::size_t start = kSectionBytes - 1;
+        while (start > 0 && !(text[start - 1] == '\n' || (text[start - 1] == '\r' && text[start] != '\n')))
+            --start;
+        m_scanned = start;
     }
-    m_scanned += start;
+    const std::size_t from = m_scanned;
+    LineSplitter lines(text.substr(from));
+    for (TextLine line; lines.next(line);) {
+        const std::size_t end = from + lines.position();
+        // Only whole lines: a CR at the very end may be the first half of a CR LF.
+        if (line.ending.empty() || (line.ending == kCr && end == text.size()))
+            break;
+        if (endsSection(end, line.content)) {
+            m_scanned = 0;
+            return end;
+        }
+        m_scanned = end;
+    }
     return 0;
 }
 

@@ -67,11 +67,10 @@ private:
     struct Line;
     struct Marks;
 
-    void add(const TextLine& text, std::string_view& signature, bool& inSignature);
+    void add(const TextLine& text, std::int64_t width, bool marked, std::string_view& signature, bool& inSignature);
     void estimate();
     static std::int64_t wrapColumn(const Marks& marks, int lines);
     bool joins(Line& line, Line& next, SmartBreaker& breaker);
-    Line& measured(Line& line) const;
     std::int64_t firstWordWidth(const Line& line, SmartBreaker& breaker) const;
 
     std::int64_t m_budget;
@@ -83,10 +82,10 @@ private:
     std::string m_joined;
 };
 
-// Where sections end. A section ends after a blank line once it holds 16 KiB or 1024 lines,
-// and after any line once it holds 256 KiB or 4096 lines (a join there is given up; a single
-// longer line is a section of its own). Text is looked at as it comes: each call sees the text
-// since the start of the section it began, which may have grown at its end.
+// Where sections end. A section ends after its first blank line that ends at or past 16 KiB
+// from its start, and after its first line that ends at or past 256 KiB (a join there is given
+// up; a single longer line is a section of its own). Text is looked at as it comes: each call sees
+// the text since the start of the section it began, which may have grown at its end.
 class SectionScan {
 public:
     // The end of the section that starts at the start of text, when its lines are all there
@@ -95,13 +94,11 @@ public:
     std::size_t sectionEnd(std::string_view text);
 
 private:
-    std::size_t m_scanned = 0; // bytes of whole lines looked at
-    std::size_t m_lines = 0;
+    std::size_t m_scanned = 0; // where the next line to look at starts (0: none looked at yet)
 };
 
-// Whether a section ends after a line (its content given), with the bytes and lines it then
-// holds.
-bool endsSection(std::size_t bytes, std::size_t lines, std::string_view content);
+// Whether a section ends after a line (its content given) that ends the given bytes into it.
+bool endsSection(std::size_t bytes, std::string_view content);
 
 // The length of the whole sections at the start of text, which more text may follow.
 std::size_t completeSectionsLength(std::string_view text);

@@ -40,6 +40,8 @@ struct Block {
     static __m128i equal(__m128i v, int b) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(char(b))); }
     static __m128i above(__m128i v, int b) { return _mm_cmpgt_epi8(v, _mm_set1_epi8(char(b))); }
     static __m128i either(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+    static __m128i atLeast(__m128i v, int b) { return _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(char(b))), v); }
+    static __m128i atMost(__m128i v, int b) { return _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(char(b))), v); }
     static __m128i both(__m128i a, __m128i b) { return _mm_and_si128(a, b); }
     // E0, ED, EF, and F0 and up.
     static __m128i rare(__m128i v)
@@ -66,6 +68,14 @@ struct Block {
     NAVRIK_SCAN_TARGET static __m256i equal(__m256i v, int b) { return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(b))); }
     NAVRIK_SCAN_TARGET static __m256i above(__m256i v, int b) { return _mm256_cmpgt_epi8(v, _mm256_set1_epi8(char(b))); }
     NAVRIK_SCAN_TARGET static __m256i either(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
+    NAVRIK_SCAN_TARGET static __m256i atLeast(__m256i v, int b)
+    {
+        return _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(char(b))), v);
+    }
+    NAVRIK_SCAN_TARGET static __m256i atMost(__m256i v, int b)
+    {
+        return _mm256_cmpeq_epi8(_mm256_min_epu8(v, _mm256_set1_epi8(char(b))), v);
+    }
     NAVRIK_SCAN_TARGET static __m256i both(__m256i a, __m256i b) { return _mm256_and_si256(a, b); }
     NAVRIK_SCAN_TARGET static __m256i rare(__m256i v)
     {
@@ -100,6 +110,26 @@ std::size_t findVerbatimMark(std::string_view text, std::size_t pos)
     return kHasAvx2 ? avx2::findVerbatimMark(text, pos) : sse2::findVerbatimMark(text, pos);
 }
 
+TextBlock TextBlockScanner::next(std::size_t block)
+{
+    // The last bytes are read from a copy with room after them, which counts as ASCII.
+    alignas(32) char tail[64 + 32] = {};
+    const char* bytes = m_text.data() + block;
+    const std::size_t size = m_text.size() - block;
+    if (size < 64 + 2) {
+        m_text.copy(tail, 64, block);
+        bytes = tail;
+    }
+    TextBlock facts = kHasAvx2 ? avx2::scanTextBlock(bytes, m_carry) : sse2::scanTextBlock(bytes, m_carry);
+    if (size < 64) {
+        const std::uint64_t text = (std::uint64_t(1) << size) - 1;
+        facts.columns &= text;
+        facts.wide &= text;
+        facts.marks &= text;
+    }
+    return facts;
+}
+
 #else
 
 MeasuredPrefix measureFittingPrefix(std::string_view, std::int64_t)
@@ -110,6 +140,16 @@ MeasuredPrefix measureFittingPrefix(std::string_view, std::int64_t)
 std::size_t findVerbatimMark(std::string_view text, std::size_t pos)
 {
     return findVerbatimMarkByByte(text, pos);
+}
+
+// Without vector registers every block is left to the slow measure.
+TextBlock TextBlockScanner::next(std::size_t block)
+{
+    TextBlock facts;
+    facts.marks = ~std::uint64_t(0);
+    facts.plain = false;
+    (void)block;
+    return facts;
 }
 
 #endif

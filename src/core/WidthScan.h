@@ -31,6 +31,35 @@ MeasuredPrefix measureFittingPrefix(std::string_view line, std::int64_t budget);
 // before another); text.size() when there is none. The caller looks at what it finds.
 std::size_t findVerbatimMark(std::string_view text, std::size_t pos);
 
+// What re-flow reads of every byte of a text, 64 bytes at a time (bit i of a mask stands for the
+// byte at block + i): the columns each byte adds to the width of a line, and where a verbatim
+// mark may lie (findVerbatimMark's bytes). A line's width is the count of its bytes in columns
+// and in wide together. Where a block holds anything but plain well-formed UTF-8 (C0, C1, E0, ED,
+// F0 and up, or continuation bytes that no character asks for), plain is false and the line's
+// width is measured the slow way.
+struct TextBlock {
+    std::uint64_t columns = 0; // the bytes that start a character: a column each
+    std::uint64_t wide = 0;    // the lead bytes of characters two columns wide: a second each
+    std::uint64_t marks = 0;
+    bool plain = true;
+};
+
+class TextBlockScanner {
+public:
+    explicit TextBlockScanner(std::string_view text)
+        : m_text(text)
+    {
+    }
+
+    // The facts of the 64 bytes from block, a multiple of 64 below the size; blocks are taken in
+    // order. Bits past the end of the text are clear.
+    TextBlock next(std::size_t block);
+
+private:
+    std::string_view m_text;
+    std::uint64_t m_carry = 0; // the continuation bytes the block before asks of the next
+};
+
 // Finds where the lines of a text end, 64 bytes at a time: for each block, a mask of the bytes
 // that end a line (an LF, or a CR that no LF follows). Each block is looked at once, however short
 // its lines.
