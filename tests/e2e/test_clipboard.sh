@@ -16,9 +16,9 @@ start_navrik
 offer() { xclip -selection clipboard -t "$1" -i; }
 quotes_as() { "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"; clipboard_is "$1"; }
 
-printf '日本語\n' | iconv -t SHIFT_JIS | offer 'text/plain;charset=shift_jis'
+printf '日本語\n' | iconv -f UTF-8 -t SHIFT_JIS | offer 'text/plain;charset=shift_jis'
 quotes_as '> 日本語' || fail "Shift_JIS: $(clipboard)"
-printf '日本語\n' | iconv -t EUC-JP | offer 'text/plain;charset=euc-jp'
+printf '日本語\n' | iconv -f UTF-8 -t EUC-JP | offer 'text/plain;charset=euc-jp'
 quotes_as '> 日本語' || fail "EUC-JP: $(clipboard)"
 printf '\033$(BF|K\\8l\033(B\n' | offer COMPOUND_TEXT # as Xlib writes it
 quotes_as '> 日本語' || fail "COMPOUND_TEXT: $(clipboard)"
