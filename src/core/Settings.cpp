@@ -87,7 +87,7 @@ Settings loadSettings(const SettingsFile& file)
     return loadSettings(file.load());
 }
 
-bool writeSettings(SettingsDocument& document, std::initializer_list<SettingsShare> shares)
+std::optional<SettingKey> writeSettings(SettingsDocument& document, std::initializer_list<SettingsShare> shares)
 {
     static const Settings defaults;
     for (const SettingsShare& share : shares) {
@@ -99,15 +99,18 @@ bool writeSettings(SettingsDocument& document, std::initializer_list<SettingsSha
                 && !document.holds(kSettingsSection, info.name))
                 continue;
             if (!document.set(kSettingsSection, info.name, value))
-                return false;
+                return info.key;
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 void saveSettings(const SettingsFile& file, std::initializer_list<SettingsShare> shares)
 {
-    file.save([&](SettingsDocument& document) { return writeSettings(document, shares); });
+    file.save([&](SettingsDocument& document) {
+        const std::optional<SettingKey> unstored = writeSettings(document, shares);
+        return unstored ? std::string(settingInfo(*unstored).name) : std::string();
+    });
 }
 
 } // namespace navrik

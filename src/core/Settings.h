@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -141,8 +142,9 @@ struct SettingsShare {
 };
 
 // Sets the keys each share's window saves (see kSettingTable), share by share, in the table's
-// order; a number with a range is written moved into it. False when a value can't be stored.
-[[nodiscard]] bool writeSettings(SettingsDocument& document, std::initializer_list<SettingsShare> shares);
+// order; a number with a range is written moved into it. Returns the first key whose value can't
+// be stored (the rest are then not set), or nothing.
+[[nodiscard]] std::optional<SettingKey> writeSettings(SettingsDocument& document, std::initializer_list<SettingsShare> shares);
 
 // writeSettings on the file as it stands, replacing it once. Throws navrik::Error when the file
 // can't be written; the previous file is then left whole.

@@ -123,22 +123,32 @@ struct WriteTarget {
     uid_t owner = 0;   // whom the file must belong to, when reached through a link
 };
 
-std::optional<WriteTarget> writeTarget(const fs::path& path)
+// Why a save failed, as the user is told: the system's own words for an error number, or a
+// message of the program's.
+std::string systemReason(int error)
+{
+    return std::generic_category().message(error);
+}
+
+std::optional<WriteTarget> writeTarget(const fs::path& path, std::string& reason)
 {
     struct stat link {};
+    std::error_code ec;
     if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-        std::error_code ec;
         fs::create_directories(folderOf(path), ec);
-        if (ec)
+        if (ec) {
+            reason = ec.message();
             return std::nullopt;
+        }
         return WriteTarget{path};
     }
     const fs::path folder = folderOf(path);
     struct stat folderInfo {};
-    std::error_code ec;
     fs::path target = fs::canonical(path, ec);
-    if (ec || ::stat(folder.c_str(), &folderInfo) != 0)
+    if (ec || ::stat(folder.c_str(), &folderInfo) != 0) {
+        reason = ec ? ec.message() : systemReason(errno);
         return std::nullopt;
+    }
     return WriteTarget{std::move(target), true, folderInfo.st_uid};
 }
 
@@ -158,20 +168,24 @@ struct LockedFile {
 // a process stopped in the middle of a save must not freeze this one for ever.
 constexpr std::chrono::milliseconds kLockWait{2000};
 
-bool lockWithin(int fd, std::chrono::milliseconds wait)
+bool lockWithin(int fd, std::chrono::milliseconds wait, std::string& reason)
 {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR)
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            reason = systemReason(errno);
             return errno == ENOLCK || errno == EOPNOTSUPP; // no locks here: save without one
-        if (std::chrono::steady_clock::now() >= deadline)
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            reason = NAVRIK_MESSAGE("ほかのプログラムが保存を終えません");
             return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
 }
 
-bool openLocked(const WriteTarget& target, LockedFile& file)
+bool openLocked(const WriteTarget& target, LockedFile& file, std::string& reason)
 {
     const char* path = target.path.c_str();
     constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
@@ -190,17 +204,31 @@ bool openLocked(const WriteTarget& target, LockedFile& file)
                 continue;
             file.created = file.writable = fd >= 0;
         }
-        file.fd.reset(fd);
-        if (fd < 0 || ::fstat(file.fd.get(), &file.info) != 0 || !S_ISREG(file.info.st_mode)
-            || (target.throughLink && file.info.st_uid != target.owner))
+        if (fd < 0) {
+            reason = systemReason(errno);
             return false;
-        if (!lockWithin(file.fd.get(), kLockWait))
+        }
+        file.fd.reset(fd);
+        if (::fstat(file.fd.get(), &file.info) != 0) {
+            reason = systemReason(errno);
+            return false;
+        }
+        if (!S_ISREG(file.info.st_mode)) {
+            reason = NAVRIK_MESSAGE("ふつうのファイルではありません");
+            return false;
+        }
+        if (target.throughLink && file.info.st_uid != target.owner) {
+            reason = NAVRIK_MESSAGE("リンク先がほかのユーザーのファイルです");
+            return false;
+        }
+        if (!lockWithin(file.fd.get(), kLockWait, reason))
             return false;
         struct stat now {};
         if (::lstat(path, &now) != 0 || now.st_dev != file.info.st_dev || now.st_ino != file.info.st_ino)
             continue;
         return ::fstat(file.fd.get(), &file.info) == 0;
     }
+    reason = systemReason(EBUSY);
     return false;
 }
 
@@ -279,14 +307,17 @@ enum class Replaced { Done, Failed, FolderRefused, CannotKeep };
 // Writes the contents to a temporary file beside the target, with the target's owner, mode
 // and extended attributes, flushes it to disk and renames it over the target, so a reader sees
 // either the old file or the new one, never a part.
-Replaced replaceFile(const fs::path& target, const struct stat& old, int oldFd, std::string_view contents)
+Replaced replaceFile(const fs::path& target, const struct stat& old, int oldFd, std::string_view contents,
+                     int& error)
 {
     std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    error = errno;
     if (fd.get() < 0)
         return (errno == EACCES || errno == EPERM) ? Replaced::FolderRefused : Replaced::Failed;
     ::flock(fd.get(), LOCK_EX);
     auto discard = [&](Replaced result) {
+        error = errno;
         ::unlink(pattern.c_str());
         return result;
     };
@@ -308,10 +339,11 @@ Replaced replaceFile(const fs::path& target, const struct stat& old, int oldFd, 
 // Rewrites the open file itself, for when it can't be replaced (its folder refuses new files,
 // it has other hard links, or its owner or attributes can't be carried over). A failure puts
 // the old contents back as far as it can.
-bool rewriteInPlace(int fd, std::string_view contents, std::string_view old)
+bool rewriteInPlace(int fd, std::string_view contents, std::string_view old, int& error)
 {
     if (writeAll(fd, contents, 0) && ::ftruncate(fd, off_t(contents.size())) == 0 && ::fsync(fd) == 0)
         return true;
+    error = errno;
     if (writeAll(fd, old, 0)) {
         [[maybe_unused]] const int ignored = ::ftruncate(fd, off_t(old.size()));
     }
@@ -323,9 +355,9 @@ bool rewriteInPlace(int fd, std::string_view contents, std::string_view old)
 
 SettingsFile::SettingsFile(fs::path path) : m_path(std::move(path)) {}
 
-void SettingsFile::failWrite() const
+void SettingsFile::failWrite(const std::string& reason) const
 {
-    throw Error(m_path.filename().string() + " に書き込めません");
+    throw Error(NAVRIK_MESSAGE("%1 に書き込めません（%2）"), {m_path.filename().string(), reason});
 }
 
 SettingsDocument SettingsFile::load() const
@@ -334,12 +366,13 @@ SettingsDocument SettingsFile::load() const
     return file.status == LoadStatus::Loaded ? SettingsDocument(std::move(file.text)) : SettingsDocument();
 }
 
-void SettingsFile::save(const std::function<bool(SettingsDocument&)>& change) const
+void SettingsFile::save(const std::function<std::string(SettingsDocument&)>& change) const
 {
-    const std::optional<WriteTarget> target = writeTarget(m_path);
+    std::string reason;
+    const std::optional<WriteTarget> target = writeTarget(m_path, reason);
     LockedFile file;
-    if (!target || !openLocked(*target, file))
-        failWrite();
+    if (!target || !openLocked(*target, file, reason))
+        failWrite(reason);
     const fs::path& path = target->path;
     // A save that fails, or finds nothing to write, leaves no empty file of its own making behind.
     auto removeCreated = [&]() {
@@ -348,24 +381,27 @@ void SettingsFile::save(const std::function<bool(SettingsDocument&)>& change) co
             && now.st_dev == file.info.st_dev)
             ::unlink(path.c_str());
     };
-    auto fail = [&]() {
+    auto fail = [&](const std::string& why) {
         removeCreated();
-        failWrite();
+        failWrite(why);
     };
 
     const std::optional<std::string> old = readAll(file.fd.get(), file.info);
     if (!old)
-        fail();
+        fail(systemReason(errno));
     // A file without any write permission is read-only on purpose; the rename below would
     // otherwise replace it, since only the directory's permissions are checked for that.
-    if (!file.created
-        && (!file.writable || (file.info.st_mode & 0222) == 0
-            || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0))
-        fail();
+    if (!file.created && (!file.writable || (file.info.st_mode & 0222) == 0))
+        fail(NAVRIK_MESSAGE("読み取り専用のファイルです"));
+    if (!file.created && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        fail(systemReason(errno));
 
     SettingsDocument document(*old);
-    if (!change(document))
-        fail();
+    if (const std::string unstored = change(document); !unstored.empty()) {
+        removeCreated();
+        throw Error(NAVRIK_MESSAGE("%1 に書き込めません（%2 の値に保存できない文字があります）"),
+                    {m_path.filename().string(), unstored});
+    }
     const std::string contents = document.bytes();
     if (contents == *old) {
         removeCreated();
@@ -374,13 +410,14 @@ void SettingsFile::save(const std::function<bool(SettingsDocument&)>& change) co
 
     const std::string temporaryPrefix = "." + path.filename().string() + ".";
     removeStaleTemporaries(folderOf(path), temporaryPrefix);
+    int error = 0;
     const Replaced replaced = file.info.st_nlink > 1
         ? Replaced::CannotKeep
-        : replaceFile(path, file.info, file.fd.get(), contents);
+        : replaceFile(path, file.info, file.fd.get(), contents, error);
     if (replaced == Replaced::Done)
         return;
-    if (replaced == Replaced::Failed || !rewriteInPlace(file.fd.get(), contents, *old))
-        fail();
+    if (replaced == Replaced::Failed || !rewriteInPlace(file.fd.get(), contents, *old, error))
+        fail(systemReason(error));
 }
 
 } // namespace navrik

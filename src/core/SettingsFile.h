@@ -30,14 +30,15 @@ public:
     // The file as it stands now.
     SettingsDocument load() const;
 
-    // Reads the file as it stands under the lock, lets `change` set its keys (false when one
-    // can't be stored) and writes the result in one step; a file that comes out as it was is
-    // left untouched. Throws navrik::Error("tolvane.ini に書き込めません") when the file can't be
-    // written or a value can't be stored, leaving the previous file whole.
-    void save(const std::function<bool(SettingsDocument&)>& change) const;
+    // Reads the file as it stands under the lock, lets `change` set its keys (it returns the
+    // name of a key whose value can't be stored, else nothing) and writes the result in one
+    // step; a file that comes out as it was is left untouched. Throws navrik::Error when the
+    // file can't be written, saying why (the system's reason, or the key that can't be
+    // stored), and leaves the previous file whole.
+    void save(const std::function<std::string(SettingsDocument&)>& change) const;
 
 private:
-    [[noreturn]] void failWrite() const;
+    [[noreturn]] void failWrite(const std::string& reason) const;
 
     std::filesystem::path m_path;
 };

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "gui/ErrorBox.h"
 
+#include "core/Error.h"
 #include "gui/ShowModal.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace navrik {
@@ -15,6 +17,25 @@ void showErrorBox(const QString& message)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Navrik"), message + QLatin1Char('.'),
                     QMessageBox::Ok, QApplication::activeWindow());
     showModal(&box);
+}
+
+} // namespace navrik
+
+namespace navrik {
+
+QString messageOf(const std::exception& error)
+{
+    const auto* own = dynamic_cast<const Error*>(&error);
+    if (!own)
+        return QString::fromUtf8(error.what());
+    // A file name or the system's words have no translation and stay as they are.
+    const auto translated = [](const std::string& text) {
+        return QCoreApplication::translate("navrik::Error", text.c_str());
+    };
+    QString message = translated(own->format());
+    for (const std::string& argument : own->arguments())
+        message = message.arg(translated(argument));
+    return message;
 }
 
 } // namespace navrik

@@ -12,6 +12,10 @@ namespace navrik {
 // OK button. Returns when the user has dismissed it.
 void showErrorBox(const QString& message);
 
+// What an error says, in the language of the user interface: a navrik::Error's message and
+// arguments translated, anything else as it stands.
+QString messageOf(const std::exception& error);
+
 // Runs one handler the way the event loop would: an error raised inside it skips the rest
 // of the handler, is shown in the error box, and the program goes on. Returns false when
 // the handler failed. Errors never travel through Qt's own frames.
@@ -22,7 +26,7 @@ bool guarded(Handler&& handler)
         std::forward<Handler>(handler)();
         return true;
     } catch (const std::exception& error) {
-        showErrorBox(QString::fromUtf8(error.what()));
+        showErrorBox(messageOf(error));
         return false;
     }
 }

@@ -28,12 +28,15 @@ Settings SettingsModel::load()
 
 void SettingsModel::save(SettingSaver window) const
 {
-    if (window == SettingSaver::Dialog) {
-        Settings share = m_values;
-        share.setFlag(SettingKey::StayOnTop, m_dialogStayOnTop);
-        saveSettings(SettingsFile(), {{share, window}});
-    } else {
-        saveSettings(SettingsFile(), {{m_values, window}});
+    Settings dialogShare = m_values;
+    dialogShare.setFlag(SettingKey::StayOnTop, m_dialogStayOnTop);
+    switch (window) {
+    case SettingSaver::MainWindow: saveSettings(SettingsFile(), {{m_values, window}}); break;
+    case SettingSaver::Dialog: saveSettings(SettingsFile(), {{dialogShare, window}}); break;
+    // The main window's stay-on-top is the one in force: its share comes last.
+    case SettingSaver::Both:
+        saveSettings(SettingsFile(), {{dialogShare, SettingSaver::Dialog}, {m_values, SettingSaver::MainWindow}});
+        break;
     }
 }
 

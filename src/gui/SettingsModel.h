@@ -32,8 +32,9 @@ public:
     // the stored one, whatever the window-mode size allows).
     Settings load();
 
-    // Saves the keys that the window's closing saves. Throws navrik::Error when the file can't
-    // be written; the file then stays as it was.
+    // Saves the keys that the window's closing saves (Both: the dialog's, then the main
+    // window's, in one replacement). Throws navrik::Error when the file can't be written; the
+    // file then stays as it was.
     void save(SettingSaver window) const;
 
     // Each emits changed(key) when the value in force changes.

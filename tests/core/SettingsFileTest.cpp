@@ -73,12 +73,13 @@ protected:
     SettingsDocument document() const { return m_settings.load(); }
     void write(std::string_view section, std::string_view key, std::string_view value) const
     {
-        m_settings.save([&](SettingsDocument& d) { return d.set(section, key, value); });
+        m_settings.save([&](SettingsDocument& d) { return d.set(section, key, value) ? "" : std::string(key); });
     }
     std::string contents() const { return std::string(std::istreambuf_iterator<char>(std::ifstream(m_file).rdbuf()), {}); }
 
-    // The write must fail with the user's message and leave the file and its directory as they were.
-    void expectWriteFails(std::string_view value = "1") const
+    // The write must fail with the user's message, saying why, and leave the file and its
+    // directory as they were.
+    void expectWriteFails(const std::string& why, std::string_view value = "1") const
     {
         const std::string before = contents();
         const auto entries = std::distance(fs::directory_iterator(m_dir), {});
@@ -88,7 +89,7 @@ protected:
         } catch (const Error& error) {
             message = error.what();
         }
-        EXPECT_EQ(message, "tolvane.ini に書き込めません");
+        EXPECT_EQ(message, "tolvane.ini に書き込めません（" + why + "）");
         EXPECT_EQ(contents(), before);
         EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), entries) << "temporary file left";
     }
@@ -201,9 +202,10 @@ TEST_F(SettingsFileTest, Utf16FilesStayUtf16)
 
 TEST_F(SettingsFileTest, FailedWritesRaiseTheErrorAndKeepTheOldFile)
 {
-    expectWriteFails("a\r\nFormLeft=1"); // no file left behind either
+    const std::string unstorable = "AutoPaste の値に保存できない文字があります";
+    expectWriteFails(unstorable, "a\r\nFormLeft=1"); // no file left behind either
     put("[Inyou]\r\nString=\"> \"\r\n");
-    expectWriteFails("a\r\nFormLeft=1");
+    expectWriteFails(unstorable, "a\r\nFormLeft=1");
 
     // Fails for root too: no file may grow beyond the old file's size, so the new one can't be written.
     ::signal(SIGXFSZ, SIG_IGN);
@@ -211,11 +213,11 @@ TEST_F(SettingsFileTest, FailedWritesRaiseTheErrorAndKeepTheOldFile)
     ::getrlimit(RLIMIT_FSIZE, &saved);
     rlimit small{fs::file_size(m_file), saved.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
-    expectWriteFails();
+    expectWriteFails("File too large");
     ::setrlimit(RLIMIT_FSIZE, &saved);
 
     fs::permissions(m_file, fs::perms(0444));
-    expectWriteFails();
+    expectWriteFails("読み取り専用のファイルです");
 }
 
 // A symbolic link is followed only to an existing regular file of the link folder's owner.
@@ -239,7 +241,7 @@ TEST_F(SettingsFileTest, LinksLeadOnlyToTheUsersOwnFile)
         ASSERT_EQ(::chown((m_dir / "real/tolvane.ini").c_str(), 65534, 65534), 0);
         fs::remove(m_file);
         fs::create_symlink("real/tolvane.ini", m_file);
-        expectWriteFails();
+        expectWriteFails("リンク先がほかのユーザーのファイルです");
     }
 }
 
@@ -333,7 +335,7 @@ TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
     // A save that never ends elsewhere (a stopped process) gives the write error, not a hang.
     const int held = ::open(m_file.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    expectWriteFails();
+    expectWriteFails("ほかのプログラムが保存を終えません");
     ::close(held);
 }
 

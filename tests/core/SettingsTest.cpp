@@ -20,7 +20,7 @@ namespace {
 std::string saved(const std::string& before, std::initializer_list<SettingsShare> shares)
 {
     SettingsDocument document(before);
-    EXPECT_TRUE(writeSettings(document, shares));
+    EXPECT_EQ(writeSettings(document, shares), std::nullopt);
     return document.bytes();
 }
 

@@ -1,10 +1,12 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # Ending Navrik from outside. SIGTERM, SIGINT and SIGHUP save the settings and exit with 0
-# (that one ignored at the start, as under nohup, stays ignored is StartupTest's). Under a
+# (that one ignored at the start, as under nohup, stays ignored is StartupTest's), also after a
+# mail was pasted into the quote mark field (it keeps the first line). Under a
 # session manager a checkpoint and a log-off save and Navrik runs on; the end of the session
 # saves and exits with 0.
 source "$(dirname "$0")/harness.sh"
+need xclip
 
 # saved_complete MARK: the main window's share is in the file, with the mark typed.
 saved_complete() {
@@ -28,7 +30,13 @@ NAVRIK_LAUNCH=(env --default-signal=INT,TERM,HUP)
 for signal in TERM INT HUP; do
     rm -f "$WORK/config/tolvane.ini"
     start_navrik
-    type_mark "$signal"
+    if [[ $signal == TERM ]]; then
+        set_clipboard $'TERM\r\nthe rest of the mail'
+        xdotool key --window "$WID" ctrl+v
+        sleep 0.3
+    else
+        type_mark "$signal"
+    fi
     kill -s "$signal" "$NAVRIK_PID"
     wait_exit 15
     [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE after SIG$signal"

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QCursor>
 #include <QFontMetricsF>
 #include <QFrame>
@@ -131,7 +132,7 @@ void TMainForm::buildControls()
     FlagEdit = new QLineEdit(QStringLiteral("> "), m_panelClient);
     FlagEdit->setGeometry(40, 15, 57, 19);
     FlagEdit->setFont(navrik::proportionalGothicFont());
-    FlagEdit->setValidator(new QuoteMarkValidator(FlagEdit));
+    connect(new QuoteMarkValidator(FlagEdit), &QuoteMarkValidator::linesDropped, this, [] { QApplication::beep(); });
     connect(FlagEdit, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
     const QColor fieldColor = navrik::systemColor(SystemColor::Window);
     FlagEdit->setStyleSheet(QStringLiteral(
@@ -335,7 +336,10 @@ void TMainForm::FormClose()
         m_settings->setNumber(navrik::SettingKey::FormLeft, x());
         m_settings->setNumber(navrik::SettingKey::FormTop, y());
     }
-    m_settings->save(navrik::SettingSaver::MainWindow);
+    // The program may end while the settings dialog is open (the window manager closes this
+    // window, a signal): what the dialog holds is saved with it, as its own closing would.
+    const bool dialogOpen = m_settingsDialog && m_settingsDialog->isVisible();
+    m_settings->save(dialogOpen ? navrik::SettingSaver::Both : navrik::SettingSaver::MainWindow);
 }
 
 void TMainForm::settingChanged(navrik::SettingKey key)
@@ -358,9 +362,10 @@ void TMainForm::resizeEvent(QResizeEvent*)
 void TMainForm::closeEvent(QCloseEvent* event)
 {
     // The window stays on the screen until the quit request is taken. A failed save shows the
-    // error box and keeps the program running, so the user can make the file writable and
-    // close again; that next close ends the program even when its save fails as well, so a
-    // file that can't be written never keeps the user from quitting.
+    // error box, saying why, and keeps the program running, so the user can make the file
+    // writable and close again; that next close ends the program even when its save fails as
+    // well, so a file that can't be written never keeps the user from quitting, and its error
+    // box says that the settings are not saved.
     event->ignore();
     try {
         FormClose();
@@ -368,9 +373,10 @@ void TMainForm::closeEvent(QCloseEvent* event)
         if (!m_saveFailed) {
             // Marked before the box opens: a close asked for while it is shown ends the program.
             m_saveFailed = true;
-            navrik::showErrorBox(QString::fromUtf8(error.what()));
+            navrik::showErrorBox(navrik::messageOf(error));
             return;
         }
+        navrik::showErrorBox(tr("%1。設定を保存しないで終了します").arg(navrik::messageOf(error)));
     }
     m_quitting = true;
     // Not QCoreApplication::quit(): in Qt 6 it first closes every window, which comes back

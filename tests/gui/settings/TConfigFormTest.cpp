@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include "gui/mainwindow/QuoteMarkValidator.h"
 #include "gui/settings/SpinButton.h"
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -97,8 +99,8 @@ private slots:
         QCOMPARE(MainForm->size(), QSize(550, 250));
     }
 
-    // A close saves the typed width clamped, or shows the error box and stays open when it
-    // cannot; only OK applies the width. The next opening finds the dialog where it was left.
+    // A close saves the typed width clamped, or shows the error box, saying why, and stays open
+    // when it cannot; only OK applies the width. The next opening finds the dialog where it was left.
     void closing()
     {
         start();
@@ -124,13 +126,32 @@ private slots:
             ok->setFocus();
             QTest::keyClick(ok, Qt::Key_Return);
         });
-        QCOMPARE(shown, "tolvane.ini に書き込めません.");
+        QCOMPARE(shown, "tolvane.ini に書き込めません（読み取り専用のファイルです）.");
         QCOMPARE(MainForm->width(), 600);
         QVERIFY(settings().find("FormWidth=600\r\n") != std::string::npos);
         openDialog([&] {
             QCOMPARE(f->pos(), QPoint(10, 20));
             f->close();
         });
+    }
+
+    // A mail pasted into the quote mark field leaves its first line there, with a beep, and the
+    // mark saves (with its line breaks no save could store it).
+    void aPasteKeepsTheFirstLine()
+    {
+        start();
+        QSignalSpy beeps(qobject_cast<const QuoteMarkValidator*>(markField()->validator()), &QuoteMarkValidator::linesDropped);
+        for (const auto& [clip, at, mark] : {std::tuple{"山田様\r\nいつも\nHello", 2, "> 山田様"},
+                                             {"\nB", 0, "> "}, {"A", 1, ">A "}}) {
+            markField()->setText("> ");
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(clip));
+            markField()->setCursorPosition(at);
+            QTest::keyClick(markField(), Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(markField()->text(), QString::fromUtf8(mark));
+        }
+        QCOMPARE(beeps.count(), 2);
+        MainForm->FormClose();
+        QVERIFY(settings().find("String=\">A \"\r\n") != std::string::npos);
     }
 
     // The quote mark goes back byte for byte while the field shows what was loaded, whether or
