@@ -14,7 +14,12 @@ struct SpinValue {
     std::int32_t MaxValue = 0;
     std::int32_t Increment = 1;
 
-    // The number the text stands for: after leading spaces, a decimal number with at most one
+    // The text with the full-width forms of the ASCII characters (０ to ９, ＋, －, ＄ and the
+    // rest of that block), the minus sign U+2212 and the ideographic space as their ASCII
+    // characters, which is what an input method types into a number field; all else as it is.
+    static std::string asciiForm(std::string_view text);
+
+    // The number the text stands for, read in its ASCII form: after leading spaces, a decimal number with at most one
     // sign, or "$" and hexadecimal digits taken as a 32-bit pattern. Anything else, including a
     // blank after the number or a number that does not fit 32 bits, reads as MinValue.
     // A read never clamps.

@@ -28,9 +28,10 @@ public:
 
     explicit BufferLineModel(QPlainTextEdit* edit);
 
-    // Fits the edit to be the buffer, once: Shift+Enter and Ctrl+Enter type the same line break
-    // as Enter, and the user's own copy, cut and paste keys go through this model, so the
-    // characters shown as marks are copied and pasted as what they are.
+    // Fits the edit to be the buffer, once: Shift+Enter (and Ctrl+Enter where no shortcut of the
+    // window takes it) types the same line break as Enter, and the user's own copy, cut and
+    // paste keys go through this model, so the characters shown as marks are copied and pasted
+    // as what they are.
     static void install(QPlainTextEdit* edit);
 
     int lineCount() const override;

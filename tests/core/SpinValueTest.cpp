@@ -15,6 +15,8 @@ TEST(SpinValue, ReadsDecimalOrHexElseMinValue)
         {"  $4a", 74}, {"$FFFFFFFF", -1}, {"$000000000ffffffff", -1}, {"$100000000", 20}, {"99999999999", 20},
         {"$", 20}, {"-$20", 20}, {"+", 20}, {"0x20", 20}, {"+-5", 20}, {"5-3", 20}, {"1.5", 20}, {"\t7", 20},
         {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"2147483648", 20}, {"-2147483649", 20},
+        // an input method's full-width forms read as ASCII
+        {"２５０", 250}, {"　＋７", 7}, {"－５", -5}, {"\u22125", -5}, {"＄４６", 70}, {"７o", 20}, {"\xEF\xBC", 20},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ((SpinValue{20, 120, 1}.read(text)), expected) << '"' << text << '"';

@@ -123,7 +123,7 @@ void TMainForm::buildControls()
     IconImg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     IconImg->setPixmap(QPixmap(QStringLiteral(":/navrik.xpm")));
 
-    Label1 = new QLabel(QStringLiteral("引用符："), m_panelClient);
+    Label1 = new QLabel(tr("引用符："), m_panelClient);
     Label1->move(40, 3);
     Label1->adjustSize();
     Label1->setAutoFillBackground(true);
@@ -132,6 +132,7 @@ void TMainForm::buildControls()
     FlagEdit = new QLineEdit(QStringLiteral("> "), m_panelClient);
     FlagEdit->setGeometry(40, 15, 57, 19);
     FlagEdit->setFont(navrik::proportionalGothicFont());
+    Label1->setBuddy(FlagEdit); // a screen reader names the field after its label
     connect(new QuoteMarkValidator(FlagEdit), &QuoteMarkValidator::linesDropped, this, [] { QApplication::beep(); });
     connect(FlagEdit, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
     const QColor fieldColor = navrik::systemColor(SystemColor::Window);
@@ -142,6 +143,7 @@ void TMainForm::buildControls()
     MailBuff = new QPlainTextEdit(m_panelClient);
     MailBuff->setGeometry(2, 36, 294, 160);
     MailBuff->setFont(navrik::fixedGothicFont());
+    MailBuff->setAccessibleName(tr("本文"));
     // A tab stop every 8 columns, as mail programs show tabbed text.
     MailBuff->setTabStopDistance(8 * QFontMetricsF(MailBuff->font()).horizontalAdvance(QLatin1Char(' ')));
     MailBuff->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -161,44 +163,59 @@ void TMainForm::buildControls()
         MailBuff->setPalette(palette);
     }
 
-    PasteBtn = new ToolButton(QStringLiteral("▽張付"), m_panelClient);
+    PasteBtn = new ToolButton(tr("▽張付"), m_panelClient);
     PasteBtn->setGeometry(153, 7, 49, 21);
-    ConfigBtn = new ToolButton(QStringLiteral("設定"), m_panelClient);
+    ConfigBtn = new ToolButton(tr("設定"), m_panelClient);
     ConfigBtn->setGeometry(247, 7, 49, 21);
-    MakeBtn = new ToolButton(QStringLiteral("> 付加"), m_panelClient);
+    MakeBtn = new ToolButton(tr("> 付加"), m_panelClient);
     MakeBtn->setGeometry(102, 7, 49, 21);
 
-    // Only the two edits take the focus: FlagEdit first, then MailBuff.
+    // The keyboard goes from the field through the tool buttons to the buffer.
     for (QWidget* w : {static_cast<QWidget*>(MainPanel), m_panelClient, static_cast<QWidget*>(IconImg),
                        static_cast<QWidget*>(Label1)})
         w->setFocusPolicy(Qt::NoFocus);
-    setTabOrder(FlagEdit, MailBuff);
+    setTabOrder(FlagEdit, MakeBtn);
+    setTabOrder(MakeBtn, PasteBtn);
+    setTabOrder(PasteBtn, ConfigBtn);
+    setTabOrder(ConfigBtn, MailBuff);
     FlagEdit->setFocus(Qt::OtherFocusReason);
+
+    // What each control does, in a few words; the frameless window's surface says how it is
+    // moved and where its menu is.
+    const QString surfaceTip = tr("ドラッグで移動、右クリックでメニュー");
+    for (QWidget* w : {m_panelClient, static_cast<QWidget*>(IconImg), static_cast<QWidget*>(Label1)})
+        w->setToolTip(surfaceTip);
+    FlagEdit->setToolTip(tr("各行の前に付ける引用符"));
+    MakeBtn->setToolTip(tr("バッファの本文に、編集したまま引用符を付けてコピー（Ctrl+Enter）"));
+    PasteBtn->setToolTip(tr("クリップボードの本文をバッファに貼り付け（Ctrl+Shift+V）"));
+    ConfigBtn->setToolTip(tr("オプションを設定"));
 }
 
 void TMainForm::buildPopupMenu()
 {
     MainPopup = new QMenu(this);
-    K1 = MainPopup->addAction(QStringLiteral("引用符の付加"));
+    MainPopup->setToolTipsVisible(true);
+    K1 = MainPopup->addAction(tr("引用符の付加"));
+    K1->setToolTip(tr("クリップボードの本文を貼り付け、引用符を付けてクリップボードに戻す"));
     N1 = MainPopup->addSeparator();
-    AutoPaste = MainPopup->addAction(QStringLiteral("簡易エディタ不要"));
+    AutoPaste = MainPopup->addAction(tr("簡易エディタ不要"));
     AutoPaste->setCheckable(true);
-    K3 = MainPopup->addAction(QStringLiteral("オプション設定"));
-    StayOnTop = MainPopup->addAction(QStringLiteral("最上面に配置"));
+    K3 = MainPopup->addAction(tr("オプション設定"));
+    StayOnTop = MainPopup->addAction(tr("最上面に配置"));
     StayOnTop->setCheckable(true);
     N3 = MainPopup->addSeparator();
-    K7 = MainPopup->addAction(QStringLiteral("アイコン化"));
+    K7 = MainPopup->addAction(tr("アイコン化"));
     // The options added since the menu's first items, in a submenu of their own just above 終了.
-    OptionsMenu = MainPopup->addMenu(QStringLiteral("追加オプション"));
-    SmartBreaks = OptionsMenu->addAction(QStringLiteral("禁則処理で改行"));
+    OptionsMenu = MainPopup->addMenu(tr("追加オプション"));
+    SmartBreaks = OptionsMenu->addAction(tr("禁則処理で改行"));
     SmartBreaks->setCheckable(true);
-    Reflow = OptionsMenu->addAction(QStringLiteral("段落を再整形"));
+    Reflow = OptionsMenu->addAction(tr("段落を再整形"));
     Reflow->setCheckable(true);
-    GlobalHotKey = OptionsMenu->addAction(QStringLiteral("グローバルホットキー"));
+    GlobalHotKey = OptionsMenu->addAction(tr("グローバルホットキー"));
     GlobalHotKey->setCheckable(true);
-    StartAtLogin = OptionsMenu->addAction(QStringLiteral("ログイン時に起動"));
+    StartAtLogin = OptionsMenu->addAction(tr("ログイン時に起動"));
     StartAtLogin->setCheckable(true);
-    Exit1 = MainPopup->addAction(QStringLiteral("終了"));
+    Exit1 = MainPopup->addAction(tr("終了"));
     // Shown after the caption; the key itself is bound on the window below.
     Exit1->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     Exit1->setShortcutContext(Qt::WidgetShortcut);
@@ -269,10 +286,18 @@ void TMainForm::bindEvents()
             [this] { navrik::guarded([&] { FormRedraw(m_settings->flag(navrik::SettingKey::AutoPaste)); }); });
     connect(FlagEdit, &QLineEdit::textChanged, m_settings, &navrik::SettingsModel::setMark);
 
-    // Alt+F4 typed into FlagEdit or MailBuff, the only controls that take the focus.
-    auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
-    altF4->setContext(Qt::WindowShortcut);
-    navrik::bindHandler(altF4, &QShortcut::activated, this, &TMainForm::Exit1Click);
+    // Alt+F4 wherever the focus is in the window; Ctrl+Enter for > 付加, which quotes the buffer
+    // as it stands, and Ctrl+Shift+V for ▽張付.
+    const std::pair<QKeyCombination, void (TMainForm::*)()> keys[] = {
+        {Qt::ALT | Qt::Key_F4, &TMainForm::Exit1Click},
+        {Qt::CTRL | Qt::Key_Return, &TMainForm::MakeBtnClick},
+        {Qt::CTRL | Qt::Key_Enter, &TMainForm::MakeBtnClick},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_V, &TMainForm::PasteBtnClick}};
+    for (const auto& [key, handler] : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        navrik::bindHandler(shortcut, &QShortcut::activated, this, handler);
+    }
 }
 
 // ---- Window events -----------------------------------------------------------------------
@@ -482,6 +507,9 @@ void TMainForm::setWindowHeight(int height)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    // In icon mode the icon's menu opens where its tooltip would.
+    if (event->type() == QEvent::ToolTip && watched == IconImg && AutoPaste->isChecked())
+        return true;
     if (watched == MainPanel) {
         if (event->type() == QEvent::Resize)
             fitPanelClient();
@@ -564,6 +592,8 @@ void TMainForm::popupAtFocus(QWidget* control)
     if (!rect().contains(mapFromGlobal(at)))
         at = IconImg->mapToGlobal(QPoint(0, IconImg->height()));
     MainPopup->popup(at);
+    // Opened from the keyboard, the menu has its first item selected: Enter runs it.
+    MainPopup->setActiveAction(K1);
 }
 
 void TMainForm::MainPanelMouseMove(int x, int y)
@@ -655,8 +685,25 @@ void TMainForm::PopupTimerTimer()
 {
     PopupTimer->stop();
     const QPoint at = QCursor::pos();
-    if (at == m_anchor)
-        MainPopup->popup(at);
+    if (at != m_anchor)
+        return;
+    MainPopup->popup(at);
+    // The first time the icon opens its menu, a tip beside the menu says how it opens and what
+    // its first item does; it goes with the menu.
+    if (AutoPaste->isChecked() && !m_menuHint) {
+        m_menuHint = new QLabel(tr("アイコンの上でポインタを止めると、このメニューが開きます。\n"
+                                   "「引用符の付加」で、クリップボードのメールが引用文になります。"),
+                                this, Qt::ToolTip);
+        m_menuHint->setObjectName(QStringLiteral("MenuHint"));
+        m_menuHint->setForegroundRole(QPalette::ToolTipText);
+        m_menuHint->setBackgroundRole(QPalette::ToolTipBase);
+        m_menuHint->setAutoFillBackground(true);
+        m_menuHint->setMargin(4);
+        m_menuHint->adjustSize();
+        m_menuHint->move(MainPopup->geometry().topRight() + QPoint(4, 0));
+        m_menuHint->show();
+        connect(MainPopup, &QMenu::aboutToHide, m_menuHint, &QWidget::hide);
+    }
 }
 
 // ---- Commands ----------------------------------------------------------------------------
@@ -810,6 +857,10 @@ void TMainForm::applyHotKey()
     if (!key.isEmpty())
         m_lastHotKey = m_settings->text(navrik::SettingKey::HotKey);
     GlobalHotKey->setChecked(!key.isEmpty());
+    // The combination that the item turns on, shown where a menu shows an item's key.
+    const QKeySequence shown = navrik::GlobalShortcut::parse(QString::fromStdString(
+        m_lastHotKey.empty() ? std::string(navrik::settingInfo(navrik::SettingKey::HotKey).textDefault) : m_lastHotKey));
+    GlobalHotKey->setText(tr("グローバルホットキー") + QLatin1Char('\t') + shown.toString(QKeySequence::NativeText));
     if (m_hotKey)
         m_hotKey->setKey(key);
 }

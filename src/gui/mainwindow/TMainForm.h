@@ -151,6 +151,7 @@ private:
     QPoint m_appliedPlace;
     bool m_keepStoredPlace = false;
     bool m_quitting = false;
+    QLabel* m_menuHint = nullptr; // made when the icon first opens its menu, to say how it opens
     std::unique_ptr<navrik::GlobalShortcut> m_hotKey;
     std::string m_lastHotKey; // the combination GlobalHotKey turns back on
 };

@@ -4,16 +4,15 @@
 #include "gui/Fonts.h"
 #include "gui/SystemColors.h"
 
-#include <QMouseEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 using navrik::SystemColor;
 
-ToolButton::ToolButton(const QString& caption, QWidget* parent)
-    : QWidget(parent)
-    , m_caption(caption)
+ToolButton::ToolButton(const QString& caption, QWidget* parent) : QAbstractButton(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    setText(caption);
+    setFocusPolicy(Qt::TabFocus);
     setFont(navrik::proportionalGothicFont());
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -34,21 +33,19 @@ void ToolButton::paintEvent(QPaintEvent*)
     painter.setPen(navrik::systemColor(SystemColor::WindowText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.setPen(text);
-    painter.drawText(rect(), Qt::AlignCenter, m_caption);
+    painter.drawText(rect(), Qt::AlignCenter, this->text());
+    if (hasFocus()) {
+        painter.setPen(QPen(text, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
-void ToolButton::mousePressEvent(QMouseEvent* event)
+void ToolButton::keyPressEvent(QKeyEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
-}
-
-void ToolButton::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-        && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        m_pressed = false;
-    if (click)
-        emit clicked();
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -1,31 +1,26 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QWidget>
+#include <QAbstractButton>
 
 // A flat panel used as a button: a one-pixel frame, a centred caption, resting colours of
-// the menu, highlight colours while the pointer is over it. It never takes the keyboard
-// focus. A click is a left-button press and release inside it.
-class ToolButton : public QWidget {
+// the menu, highlight colours while the pointer is over it. A click is a left-button press and
+// release inside it. The Tab key reaches it (a click leaves the focus where it was, so the
+// buffer keeps showing its selection), Space or Enter then clicks it, and a screen reader knows
+// it as a button with its caption for its name and a press action.
+class ToolButton : public QAbstractButton {
     Q_OBJECT
 
 public:
     ToolButton(const QString& caption, QWidget* parent);
 
-    QString caption() const { return m_caption; }
     bool isHighlighted() const { return m_highlighted; }
     void setHighlighted(bool highlighted);
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QString m_caption;
     bool m_highlighted = false;
-    bool m_pressed = false;
 };

@@ -121,11 +121,15 @@ void SpinField::keyPressEvent(QKeyEvent* event)
     }
     const auto shortcutModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     const bool characterKey = event->key() > Qt::Key_Space && event->key() <= Qt::Key_ydiaeresis;
-    const QString typed = event->text();
+    const QString typed = asciiForm(event->text());
     const bool withModifier = (event->modifiers() & shortcutModifiers) != 0;
     if (withModifier ? !characterKey
                      : typed.isEmpty() || std::all_of(typed.begin(), typed.end(), accepts)) {
-        QLineEdit::keyPressEvent(event);
+        if (withModifier || typed == event->text())
+            QLineEdit::keyPressEvent(event);
+        else
+            insert(typed); // a full-width digit goes in as its ASCII digit
+        event->accept();
         return;
     }
     // Enter ends here too, so it never reaches the dialog's buttons.
@@ -133,17 +137,35 @@ void SpinField::keyPressEvent(QKeyEvent* event)
     s_beep();
 }
 
-// Committed input-method text follows the typing rules; paste does not come this way.
+// Committed input-method text follows the typing rules, full-width digits and signs taken as
+// their ASCII forms; paste does not come this way. The composition takes the selected text
+// away as it starts: a refused one puts the field back as it was before it.
 void SpinField::inputMethodEvent(QInputMethodEvent* event)
 {
-    const QString committed = event->commitString();
+    if (!m_composing)
+        m_beforeComposing = {text(), selectionStart(), selectionLength(), cursorPosition()};
+    m_composing = !event->preeditString().isEmpty();
+    const QString committed = asciiForm(event->commitString());
     if (std::all_of(committed.begin(), committed.end(), accepts)) {
-        QLineEdit::inputMethodEvent(event);
+        QInputMethodEvent ascii(event->preeditString(), event->attributes());
+        ascii.setCommitString(committed, event->replacementStart(), event->replacementLength());
+        QLineEdit::inputMethodEvent(&ascii);
         return;
     }
     s_beep();
     QInputMethodEvent kept(event->preeditString(), event->attributes());
     QLineEdit::inputMethodEvent(&kept);
+    const Snapshot& before = m_beforeComposing;
+    setText(before.text);
+    if (before.selectionStart >= 0)
+        setSelection(before.selectionStart, before.selectionLength);
+    else
+        setCursorPosition(before.cursor);
+}
+
+QString SpinField::asciiForm(const QString& text)
+{
+    return QString::fromStdString(SpinValue::asciiForm(text.toStdString()));
 }
 
 void SpinField::focusInEvent(QFocusEvent* event)

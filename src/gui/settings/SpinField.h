@@ -12,7 +12,8 @@ class SpinButton;
 // A one-line edit that holds a whole number. Its text is its only state: Value() reads the text
 // every time (text that is not a number reads as MinValue, nothing is clamped), setValue() and
 // leaving the field for another control of the same window clamp to MinValue..MaxValue.
-// Typing takes digits, signs and the decimal separator only; with Ctrl, Alt or Super held no
+// Typing takes digits, signs and the decimal separator only (full-width ones from an input
+// method as their ASCII forms; a refused key or composition leaves the text as it was); with Ctrl, Alt or Super held no
 // character at all, only the editing shortcuts and keys that type nothing. Up and Down and the
 // built-in button at the right edge step by Increment. Nothing here runs a handler of the window.
 class SpinField : public QLineEdit {
@@ -65,13 +66,24 @@ protected:
 
 private:
     static bool accepts(QChar c);
+    static QString asciiForm(const QString& text);
     // Copy, cut, paste, select all, undo and redo, in the platform's keys.
     static bool isEditingShortcut(const QKeyEvent* event);
     int frameWidth() const;
     void layOut();
 
+    // The field as it was when an input method's composition started.
+    struct Snapshot {
+        QString text;
+        int selectionStart = -1;
+        int selectionLength = 0;
+        int cursor = 0;
+    };
+
     SpinValue m_rules;
     SpinButton* m_button;
+    bool m_composing = false;
+    Snapshot m_beforeComposing;
 };
 
 } // namespace navrik

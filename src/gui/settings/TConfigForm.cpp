@@ -81,7 +81,7 @@ TConfigForm::TConfigForm(navrik::SettingsModel* settings)
                            | Qt::MSWindowsFixedSizeDialogHint)
     , m_settings(settings)
 {
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(tr("設定"));
     setFont(navrik::proportionalGothicFont());
     setFixedSize(265, 225);
     buildControls();
@@ -95,16 +95,16 @@ TConfigForm::TConfigForm(navrik::SettingsModel* settings)
 void TConfigForm::buildControls()
 {
     // Labels first: they lie beneath every other control.
-    Label1 = label(QStringLiteral("文字（半角）"), this, 190, 14);
-    Label7 = label(QStringLiteral("ウィンドウサイズ"), this, 8, 60);
+    Label1 = label(tr("文字（半角）"), this, 190, 14);
+    Label7 = label(tr("ウィンドウサイズ"), this, 8, 60);
     Label8 = label(QStringLiteral("×"), this, 152, 64);
 
-    AutoPaste = checkBox(QStringLiteral("簡易エディタ不要"), this, {8, 32, 113, 17});
-    AutoLines = checkBox(QStringLiteral("１行の文字数を調整"), this, {8, 8, 129, 17});
+    AutoPaste = checkBox(tr("簡易エディタ不要"), this, {8, 32, 113, 17});
+    AutoLines = checkBox(tr("１行の文字数を調整"), this, {8, 8, 129, 17});
     LineCount = spinField(this, navrik::SettingKey::Charcters, {140, 6, 49, 21});
     SpinUD = spinButton(LineCount);
     buildVersionBox();
-    StayOnTop = checkBox(QStringLiteral("最上面に配置"), this, {8, 80, 129, 17});
+    StayOnTop = checkBox(tr("最上面に配置"), this, {8, 80, 129, 17});
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setGeometry(192, 84, 65, 21);
     // Neither default nor auto-default: Enter presses it only while it has the focus.
@@ -115,16 +115,23 @@ void TConfigForm::buildControls()
     SpinUDX = spinButton(FormX);
     SpinUDY = spinButton(FormY);
 
-    // The spin buttons and the version box are never tab stops.
-    setTabOrder(AutoPaste, AutoLines);
+    // The Tab key follows the screen, row by row; the spin buttons and the version box are
+    // never tab stops.
     setTabOrder(AutoLines, LineCount);
-    setTabOrder(LineCount, StayOnTop);
-    setTabOrder(StayOnTop, OKBtn);
-    setTabOrder(OKBtn, FormX);
+    setTabOrder(LineCount, AutoPaste);
+    setTabOrder(AutoPaste, FormX);
     setTabOrder(FormX, FormY);
-    // Where the focus goes at the first opening; later openings return it to the control
-    // that had it when the dialog was closed.
-    AutoPaste->setFocus(Qt::OtherFocusReason);
+    setTabOrder(FormY, StayOnTop);
+    setTabOrder(StayOnTop, OKBtn);
+
+    // A screen reader names each field after its label.
+    Label1->setBuddy(LineCount);
+    Label7->setBuddy(FormX);
+    FormX->setAccessibleName(tr("ウィンドウサイズ（幅）"));
+    FormY->setAccessibleName(tr("ウィンドウサイズ（高さ）"));
+    SpinUD->setAccessibleName(tr("文字数の増減"));
+    SpinUDX->setAccessibleName(tr("幅の増減"));
+    SpinUDY->setAccessibleName(tr("高さの増減"));
 }
 
 void TConfigForm::nameControls()
@@ -141,7 +148,7 @@ void TConfigForm::nameControls()
 
 void TConfigForm::buildVersionBox()
 {
-    AboutBox = new QGroupBox(QStringLiteral("バージョン情報"), this);
+    AboutBox = new QGroupBox(tr("バージョン情報"), this);
     AboutBox->setGeometry(8, 104, 249, 113);
 
     IconImg = new QLabel(AboutBox);
@@ -156,9 +163,9 @@ void TConfigForm::buildVersionBox()
     Label2->move(56, 20);
     Label2->adjustSize();
     Label3 = label(QStringLiteral("version " NAVRIK_VERSION), AboutBox, 72, 32);
-    Label4 = label(QStringLiteral("メールの返信に引用符を付ける道具"), AboutBox, 16, 56);
-    Label5 = label(QStringLiteral("作：Navrik 開発チーム"), AboutBox, 80, 70);
-    Label6 = label(QStringLiteral("ご利用ありがとうございます。"), AboutBox, 16, 88);
+    Label4 = label(tr("メールの返信に引用符を付ける道具"), AboutBox, 16, 56);
+    Label5 = label(tr("作：Navrik 開発チーム"), AboutBox, 80, 70);
+    Label6 = label(tr("ご利用ありがとうございます。"), AboutBox, 16, 88);
 }
 
 // Flat one-pixel borders instead of the style's raised and sunken ones; the version box's
@@ -240,6 +247,9 @@ void TConfigForm::setVisible(bool visible)
 {
     if (visible && !m_placed) {
         m_placed = true;
+        // The first control takes the focus at the first opening; later openings return it to
+        // the control that had it when the dialog was closed.
+        AutoLines->setFocus(Qt::OtherFocusReason);
         centreFrame();
         // A window manager's frame is known only once the window is on the screen: centred
         // again when it shows up (see event()).
@@ -273,8 +283,10 @@ void TConfigForm::centreFrame()
     }
 }
 
+// Escape closes the dialog as its close box does.
 void TConfigForm::reject()
 {
+    close();
 }
 
 // Every close request (OK, the close box, Alt+F4, the window menu) saves and then ends the

@@ -48,7 +48,8 @@ public:
     void setVisible(bool visible) override;
 
 public slots:
-    // The dialog has no cancel: Escape, and anything else that would reject it, does nothing.
+    // The dialog has no cancel: Escape, and anything else that would reject it, closes it as
+    // the close box does (and so saves).
     void reject() override;
 
 protected:

@@ -107,7 +107,37 @@ private slots:
         QCOMPARE(bufferText(), "> a\n> b\n");
     }
 
-    // Shift+Enter and Ctrl+Enter type the line break Enter types, so every line typed is a line
+    // Every command from the keyboard: Tab goes from the field through the tool buttons to the
+    // buffer, Space or Enter runs the focused button, Ctrl+Shift+V pastes and Ctrl+Enter quotes
+    // the buffer as it stands (a trimmed mail stays trimmed); the tooltips name the keys.
+    void keyboardOnly()
+    {
+        MainForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(MainForm));
+        control(MainForm, "FlagEdit")->setFocus();
+        QStringList order;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, QStringList({"MakeBtn", "PasteBtn", "ConfigBtn", "MailBuff"}));
+        QGuiApplication::clipboard()->setText("mail\nsignature");
+        QTest::keyClick(buffer(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(bufferText(), "mail\nsignature");
+        QTest::keyClick(buffer(), Qt::Key_Backspace, Qt::ControlModifier); // trimmed by the keys
+        QTest::keyClick(buffer(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(bufferText(), "> mail\n");
+        for (auto key : {Qt::Key_Space, Qt::Key_Return}) {
+            QWidget* make = control(MainForm, "MakeBtn");
+            make->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(make, key);
+            QTRY_VERIFY(bufferText().startsWith(key == Qt::Key_Space ? "> > mail" : "> > > mail"));
+        }
+        QVERIFY(control(MainForm, "MakeBtn")->toolTip().contains("Ctrl+Enter"));
+        QVERIFY(control(MainForm, "PasteBtn")->toolTip().contains("Ctrl+Shift+V"));
+    }
+
+    // Shift+Enter and Ctrl+Shift+Enter type the line break Enter types, so every line typed is a line
     // the quote command marks. Text pasted with the keys keeps the characters the document takes
     // for breaks, inside their line; typing next to one types plain text; copying with the keys
     // gives them back.
@@ -118,7 +148,7 @@ private slots:
         QTest::keyClicks(buffer, "a");
         QTest::keyClick(buffer, Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClicks(buffer, "b");
-        QTest::keyClick(buffer, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(buffer, Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
         QTest::keyClicks(buffer, "c");
         QTest::keyClick(buffer, Qt::Key_Enter, Qt::ControlModifier | Qt::ShiftModifier | Qt::KeypadModifier);
         QGuiApplication::clipboard()->setText("x\u2029y\ufdd0z\u2028");

@@ -178,6 +178,8 @@ private slots:
         MainForm->FormRedraw(true);
         moveTo("IconImg");
         QTRY_VERIFY_WITH_TIMEOUT(popup()->isVisible(), 5000);
+        QLabel* hint = control<QLabel>(MainForm, "MenuHint"); // says how the menu opens, the first time only
+        QVERIFY(hint->isVisible() && hint->text().contains("引用符の付加"));
         for (int toggle = 0; toggle < 2; ++toggle) {
             popup()->hide();
             control<QAction>(MainForm, "StayOnTop")->trigger();
@@ -194,9 +196,12 @@ private slots:
         }
         moveBy(QPoint(1, 0)); // a real movement starts the period again
         QVERIFY(popupTimer()->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(popup()->isVisible(), 5000);
+        QVERIFY(!hint->isVisible());
     }
 
-    // The Menu key and Shift+F10 open MainPopup at the focused edit; no edit menu of its own.
+    // The Menu key and Shift+F10 open MainPopup at the focused edit, its first item selected;
+    // no edit menu of its own.
     void menuKeysOpenMainPopup()
     {
         buffer()->setPlainText("line\nline");
@@ -207,6 +212,7 @@ private slots:
                 QTRY_VERIFY(popup()->isVisible());
                 QVERIFY(onlyMainPopupShown());
                 QVERIFY(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(popup()->pos()));
+                QCOMPARE(popup()->activeAction(), control<QAction>(MainForm, "K1"));
                 popup()->hide();
             }
         }

@@ -36,7 +36,7 @@ private slots:
     void typingTakesDigitsSignsAndTheSeparator()
     {
         for (const auto& [locale, typed, text, beeps] : {std::tuple{"C", "1-2+3.4\b", "1-2+3.", 0},
-                                                         {"C", "7a b\r１", "7", 5}, {"de_DE", "1,5.0", "1,50", 1}}) {
+                                                         {"C", "7a b\r１－", "71-", 4}, {"de_DE", "1,5.0", "1,50", 1}}) {
             QLocale::setDefault(QLocale(locale));
             m_field->clear();
             s_beeps = 0;
@@ -71,6 +71,23 @@ private slots:
             QCOMPARE(m_field->text(), QString::fromLatin1(text));
         }
         QCOMPARE(s_beeps, 4);
+    }
+
+    // An input method's full-width digits go in as ASCII; a composition that is refused leaves
+    // the text as it was before it took the selection away.
+    void inputMethodDigits()
+    {
+        for (const auto& [preedit, commit, text, beeps] : {std::tuple{"２５", "２５０", "250", 0}, {"あ", "あ", "70", 1}}) {
+            m_field->setText(QStringLiteral("70"));
+            m_field->selectAll();
+            QInputMethodEvent composing(QString::fromUtf8(preedit), {});
+            QApplication::sendEvent(m_field, &composing);
+            QInputMethodEvent done;
+            done.setCommitString(QString::fromUtf8(commit));
+            QApplication::sendEvent(m_field, &done);
+            QCOMPARE(m_field->text(), QString::fromUtf8(text));
+            QCOMPARE(s_beeps, beeps);
+        }
     }
 
     // Pasted text is not filtered. Leaving clamps a number and keeps any other text.

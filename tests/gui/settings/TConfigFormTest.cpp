@@ -106,9 +106,21 @@ private slots:
         start();
         TConfigForm* f = ConfigForm;
         QString shown;
+        // Tab follows the screen row by row; Escape closes and saves as the close box does.
+        box("AutoLines")->setChecked(true);
         openDialog([&] {
-            QTest::keyClick(box("AutoPaste"), Qt::Key_Escape); // there is no cancel
-            QTest::keyClick(box("AutoPaste"), Qt::Key_Return); // nor a default button
+            QStringList order{QApplication::focusWidget()->objectName()};
+            for (int i = 0; i < 6; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                order << QApplication::focusWidget()->objectName();
+            }
+            QCOMPARE(order, QStringList({"AutoLines", "LineCount", "AutoPaste", "FormX", "FormY", "StayOnTop", "OKBtn"}));
+            QTest::keyClick(box("AutoLines"), Qt::Key_Escape);
+        });
+        QVERIFY(!f->isVisible() && settings().find("AutoLines=1\r\n") != std::string::npos);
+        openDialog([&] {
+            box("AutoPaste")->setFocus();
+            QTest::keyClick(box("AutoPaste"), Qt::Key_Return); // there is no default button
             QVERIFY(f->isVisible());
             f->move(10, 20);
             field("FormX")->setText("1000");
