@@ -7,6 +7,7 @@
 #include "core/Autostart.h"
 #include "gui/DesktopSession.h"
 #include "gui/ErrorBox.h"
+#include "gui/ProgramIcon.h"
 #include "gui/SettingsModel.h"
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/settings/TConfigForm.h"
@@ -231,7 +232,7 @@ void createWindows(QApplication& app)
     // the themed one up reads the icon themes' indexes, a few milliseconds: the windows start
     // with the program's own and take the themed one once the main window has been painted.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryId));
-    const QIcon ownIcon(QStringLiteral(":/navrik.xpm"));
+    const QIcon ownIcon = programIcon();
     app.setWindowIcon(ownIcon);
     app.setQuitOnLastWindowClosed(false);
 

@@ -10,6 +10,7 @@
 #include "gui/Fonts.h"
 #include "gui/GlobalShortcut.h"
 #include "gui/Handlers.h"
+#include "gui/ProgramIcon.h"
 #include "gui/SettingsModel.h"
 #include "gui/ShowModal.h"
 #include "gui/SystemColors.h"
@@ -45,6 +46,21 @@
 using navrik::SystemColor;
 
 namespace {
+
+// The screen that holds the largest part of the rectangle; null when it lies on none.
+QScreen* screenMostlyHolding(const QRect& rect)
+{
+    QScreen* best = nullptr;
+    qint64 most = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect part = screen->geometry().intersected(rect);
+        if (const qint64 area = qint64(part.width()) * part.height(); area > most) {
+            most = area;
+            best = screen;
+        }
+    }
+    return best;
+}
 
 constexpr int kIconSize = 32;
 // Where the window starts on the first run, and when its stored place is off every screen.
@@ -121,7 +137,7 @@ void TMainForm::buildControls()
     IconImg = new QLabel(m_panelClient);
     IconImg->setGeometry(2, 2, kIconSize, kIconSize);
     IconImg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    IconImg->setPixmap(QPixmap(QStringLiteral(":/navrik.xpm")));
+    IconImg->setPixmap(navrik::programIconPixmap(IconImg));
 
     Label1 = new QLabel(tr("引用符："), m_panelClient);
     Label1->move(40, 3);
@@ -328,29 +344,39 @@ void TMainForm::FormCreate()
     applyHotKey();
 }
 
+// A stored place off every screen starts at the first-run place; either way the window is cut to
+// the screen it is mostly on and pulled wholly onto the space the desktop leaves there.
 void TMainForm::placeOnScreens()
 {
-    const QRect placed = geometry();
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const bool seen = std::any_of(screens.begin(), screens.end(),
-                                  [&](const QScreen* screen) { return screen->availableGeometry().intersects(placed); });
-    if (!seen) {
+    if (!screenMostlyHolding(geometry()))
         move(kFirstPlace);
-        // The first place may lie on a smaller screen than the one the size was cut for.
-        setWindowWidth(width());
-        setWindowHeight(height());
-    }
+    setWindowWidth(width());
+    setWindowHeight(height());
+    fitOnScreen();
     m_appliedPlace = pos();
     m_keepStoredPlace = true;
 }
 
-// The space the window may take: the screen its top-left corner is on, else the main screen.
+// The space the window may take: the available area of the screen it is mostly on, else of the
+// main screen.
 QRect TMainForm::screenSpace() const
 {
-    QScreen* screen = QGuiApplication::screenAt(pos());
+    QScreen* screen = screenMostlyHolding(geometry());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect();
+}
+
+// Moves the window, where it sticks out of its screen's space, back in wholly.
+void TMainForm::fitOnScreen()
+{
+    const QRect space = screenSpace();
+    if (space.isEmpty())
+        return;
+    const int x = std::clamp(this->x(), space.left(), std::max(space.left(), space.right() + 1 - width()));
+    const int y = std::clamp(this->y(), space.top(), std::max(space.top(), space.bottom() + 1 - height()));
+    if (QPoint(x, y) != pos())
+        move(x, y);
 }
 
 void TMainForm::FormClose()
@@ -456,6 +482,10 @@ void TMainForm::applyLayout(bool icon)
     } else {
         setWindowWidth(m_settings->number(navrik::SettingKey::FormWidth));
         setWindowHeight(m_settings->number(navrik::SettingKey::FormHeight));
+        // A size cut to the screen, or one that now reaches past its edge, keeps the whole
+        // window (its scroll bars too) on the screen.
+        if (isVisible())
+            fitOnScreen();
     }
 }
 
@@ -773,8 +803,12 @@ void TMainForm::AutoPasteClick()
 void TMainForm::ConfigBtnClick()
 {
     endDrag();
-    if (m_settingsDialog)
-        navrik::showModal(m_settingsDialog);
+    if (!m_settingsDialog)
+        return;
+    // It opens centred on the screen that holds this window.
+    if (QScreen* here = screenMostlyHolding(geometry()))
+        m_settingsDialog->setScreen(here);
+    navrik::showModal(m_settingsDialog);
 }
 
 void TMainForm::StayOnTopClick()

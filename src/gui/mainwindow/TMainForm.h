@@ -132,6 +132,7 @@ private:
     void setWindowHeight(int height);
     QRect screenSpace() const;
     void placeOnScreens();
+    void fitOnScreen();
     void popupAtFocus(QWidget* control);
     void fitPanelClient();
     void endDrag();

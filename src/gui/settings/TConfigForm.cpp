@@ -4,6 +4,7 @@
 #include "gui/ErrorBox.h"
 #include "gui/Fonts.h"
 #include "gui/Handlers.h"
+#include "gui/ProgramIcon.h"
 #include "gui/SettingsModel.h"
 
 #include <QCheckBox>
@@ -152,7 +153,7 @@ void TConfigForm::buildVersionBox()
     AboutBox->setGeometry(8, 104, 249, 113);
 
     IconImg = new QLabel(AboutBox);
-    IconImg->setPixmap(QPixmap(QStringLiteral(":/navrik.xpm")));
+    IconImg->setPixmap(navrik::programIconPixmap(IconImg));
     IconImg->move(8, 16);
     IconImg->adjustSize();
 
@@ -275,8 +276,8 @@ bool TConfigForm::event(QEvent* event)
 // Places the window so that its frame, where it has one, stands in the middle of the screen.
 void TConfigForm::centreFrame()
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
         const QSize size = frameGeometry().size();
         move(area.x() + std::max(0, (area.width() - size.width()) / 2),
              area.y() + std::max(0, (area.height() - size.height()) / 2));

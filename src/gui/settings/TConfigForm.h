@@ -43,8 +43,8 @@ public:
     void SpinUDYUpClick();
     void SpinUDYDownClick();
 
-    // Centres the dialog's frame on the screen the first time it is shown; later it shows
-    // where it was left.
+    // Centres the dialog's frame on its screen (the one it was given, see setScreen) the first
+    // time it is shown; later it shows where it was left.
     void setVisible(bool visible) override;
 
 public slots:

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "gui/ProgramIcon.h"
+#include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
 #include <QAction>
@@ -80,22 +82,53 @@ private slots:
         }
     }
 
-    // A stored place that leaves some part of the window on a screen is kept; one wholly off
+    // A stored place is pulled wholly onto the screen the window is mostly on; one wholly off
     // every screen (in the gap between them, or beyond X11's 16 bits) starts at the first-run
-    // place. The size is cut to the screen the window starts on. The file keeps the stored place
+    // place. The size is cut to that screen. The file keeps the stored place
     // until the window is moved.
     void storedPlaceAndSize_data()
     {
         QTest::addColumn<QRect>("stored");
         QTest::addColumn<QRect>("shown");
         const QRect first(201, 110, 300, 200);
-        QTest::newRow("one pixel on the left screen") << QRect(-299, -199, 300, 200) << QRect(-299, -199, 300, 200);
-        QTest::newRow("on the right screen") << QRect(1100, 300, 300, 200) << QRect(1100, 300, 300, 200);
+        QTest::newRow("one pixel on the left screen") << QRect(-299, -199, 300, 200) << QRect(0, 0, 300, 200);
+        QTest::newRow("off the right screen's foot") << QRect(1100, 300, 300, 200) << QRect(1100, 280, 300, 200);
+        QTest::newRow("mostly on the right screen") << QRect(700, 100, 300, 200) << QRect(800, 100, 300, 200);
         QTest::newRow("left of every screen") << QRect(-300, 0, 300, 200) << first;
         QTest::newRow("below the right screen") << QRect(900, 480, 300, 200) << first;
         QTest::newRow("wraps onto the screen in X11") << QRect(65736, 110, 300, 200) << first;
-        QTest::newRow("huge on the left screen") << QRect(201, 110, 100000, 100000) << QRect(201, 110, 800, 600);
-        QTest::newRow("huge on the right screen") << QRect(900, 10, 2000, 300) << QRect(900, 10, 640, 300);
+        QTest::newRow("huge on the left screen") << QRect(201, 110, 100000, 100000) << QRect(0, 0, 800, 600);
+        QTest::newRow("huge on the right screen") << QRect(900, 10, 2000, 300) << QRect(800, 10, 640, 300);
+    }
+
+    // A window-mode size cut to the screen moves the window to fit; the settings dialog opens
+    // centred on the screen that holds the main window.
+    void sizeAndDialogOnTheWindowsScreen()
+    {
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        MainForm->move(1000, 300);
+        control<navrik::SpinField>(ConfigForm, "FormX")->setValue(600);
+        control<navrik::SpinField>(ConfigForm, "FormY")->setValue(400);
+        MainForm->FormRedraw(false);
+        QCOMPARE(MainForm->geometry(), QRect(840, 80, 600, 400));
+        QRect shown;
+        QTimer::singleShot(0, ConfigForm, [&] { shown = ConfigForm->frameGeometry(), ConfigForm->close(); });
+        control<QAction>(MainForm, "K3")->trigger();
+        QCOMPARE(shown.center(), QRect(800, 0, 640, 480).center());
+    }
+
+    // One picture at every scale: at 2 times each pixel of the 32 by 32 icon is a sharp 2 by 2
+    // block of it, not a blurred enlargement.
+    void iconSharpWhenScaled()
+    {
+        const QImage one = navrik::programIcon().pixmap(QSize(32, 32), 1.0).toImage();
+        const QImage two = navrik::programIcon().pixmap(QSize(32, 32), 2.0).toImage();
+        QCOMPARE(two.size(), QSize(64, 64));
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x)
+                QCOMPARE(two.pixel(x, y), one.pixel(x / 2, y / 2));
+        }
     }
 
     void storedPlaceAndSize()
