@@ -19,12 +19,14 @@ packages=(
 # manager; Xvfb, the pointer, key, clipboard and window tools and the screenshots of the
 # end-to-end tests, with the window manager, the terminal and the private session bus some of
 # them start, and the Wayland compositors (sway, KWin, mutter) of others, with xhost to let the
-# test's user into their XWayland; the validators of the install tree and lintian; the extended
-# attribute and ACL tools of the settings file tests.
+# test's user into their XWayland; the accessibility bus and the screen reader's client library
+# that reads Navrik's controls through it; the validators of the install tree and lintian; the
+# extended attribute and ACL tools of the settings file tests.
 test_packages=(
     libgtest-dev libsm-dev libice-dev
     xvfb xdotool xclip x11-utils imagemagick
     openbox wmctrl xterm dbus-daemon dbus-bin netcat-openbsd
+    at-spi2-core python3-pyatspi
     desktop-file-utils appstream man-db lintian
     attr acl
     sway xwayland wl-clipboard qt6-wayland kwin-wayland mutter x11-xserver-utils
