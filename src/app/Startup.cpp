@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/SignalHandling.h"
 #include "app/SingleInstance.h"
+#include "app/Translation.h"
 #include "core/Autostart.h"
 #include "gui/DesktopSession.h"
 #include "gui/ErrorBox.h"
@@ -235,6 +236,7 @@ void createWindows(QApplication& app)
     const QIcon ownIcon = programIcon();
     app.setWindowIcon(ownIcon);
     app.setQuitOnLastWindowClosed(false);
+    installTranslation();
 
     // The session manager asks for a save at every checkpoint and before a log-off that the user
     // may still cancel: save and run on. Only the real end of the session ends the program.

@@ -98,14 +98,14 @@ void writeEntry(const fs::path& path)
     std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        throw Error("ログイン時の起動を設定できません");
+        throw Error(NAVRIK_MESSAGE("ログイン時の起動を設定できません"));
     std::FILE* file = ::fdopen(fd, "w");
     const bool written = file && std::fwrite(kEntry.data(), 1, kEntry.size(), file) == kEntry.size()
         && std::fflush(file) == 0 && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
     const bool closed = file ? std::fclose(file) == 0 : ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
-        throw Error("ログイン時の起動を設定できません");
+        throw Error(NAVRIK_MESSAGE("ログイン時の起動を設定できません"));
     }
 }
 
@@ -128,12 +128,12 @@ void setAutostart(bool on)
     if (entry.exists && !entry.ours) {
         if (entry.startsNavrik == on)
             return;
-        throw Error(path.string() + " は Navrik が書いたものではないため変更しません");
+        throw Error(NAVRIK_MESSAGE("%1 は Navrik が書いたものではないため変更しません"), {path.string()});
     }
     if (on) {
         writeEntry(path);
     } else if (entry.exists && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
-        throw Error("ログイン時の起動を解除できません");
+        throw Error(NAVRIK_MESSAGE("ログイン時の起動を解除できません"));
     }
 }
 

@@ -123,6 +123,11 @@ struct WriteTarget {
     uid_t owner = 0;   // whom the file must belong to, when reached through a link
 };
 
+// What a failed save says: the file and why, or the file and the key whose value it cannot store.
+constexpr const char* kCannotWrite = NAVRIK_MESSAGE("%1 に書き込めません（%2）");
+constexpr const char* kCannotStore = NAVRIK_MESSAGE("%1 に書き込めません（%2 の値に保存できない文字があります）");
+constexpr const char* kReadOnly = NAVRIK_MESSAGE("読み取り専用のファイルです");
+
 // Why a save failed, as the user is told: the system's own words for an error number, or a
 // message of the program's.
 std::string systemReason(int error)
@@ -357,7 +362,7 @@ SettingsFile::SettingsFile(fs::path path) : m_path(std::move(path)) {}
 
 void SettingsFile::failWrite(const std::string& reason) const
 {
-    throw Error(NAVRIK_MESSAGE("%1 に書き込めません（%2）"), {m_path.filename().string(), reason});
+    throw Error(kCannotWrite, {m_path.filename().string(), reason});
 }
 
 SettingsDocument SettingsFile::load() const
@@ -392,15 +397,14 @@ void SettingsFile::save(const std::function<std::string(SettingsDocument&)>& cha
     // A file without any write permission is read-only on purpose; the rename below would
     // otherwise replace it, since only the directory's permissions are checked for that.
     if (!file.created && (!file.writable || (file.info.st_mode & 0222) == 0))
-        fail(NAVRIK_MESSAGE("読み取り専用のファイルです"));
+        fail(kReadOnly);
     if (!file.created && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
         fail(systemReason(errno));
 
     SettingsDocument document(*old);
     if (const std::string unstored = change(document); !unstored.empty()) {
         removeCreated();
-        throw Error(NAVRIK_MESSAGE("%1 に書き込めません（%2 の値に保存できない文字があります）"),
-                    {m_path.filename().string(), unstored});
+        throw Error(kCannotStore, {m_path.filename().string(), unstored});
     }
     const std::string contents = document.bytes();
     if (contents == *old) {

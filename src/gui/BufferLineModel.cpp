@@ -75,8 +75,8 @@ bool linesFit(QStringView text, qsizetype limit)
 void checkLineLengths(const QString& text)
 {
     if (!linesFit(text, BufferLineModel::kLongestLine))
-        throw Error("1 行が " + std::to_string(BufferLineModel::kLongestLine)
-                    + " 文字を超えるテキストはバッファに入れられません");
+        throw Error(NAVRIK_MESSAGE("1 行が %1 文字を超えるテキストはバッファに入れられません"),
+                    {std::to_string(BufferLineModel::kLongestLine)});
 }
 
 // Draws a held character as a box round its short name, inside its line.

@@ -30,7 +30,7 @@ QString messageOf(const std::exception& error)
         return QString::fromUtf8(error.what());
     // A file name or the system's words have no translation and stay as they are.
     const auto translated = [](const std::string& text) {
-        return QCoreApplication::translate("navrik::Error", text.c_str());
+        return QCoreApplication::translate("navrik", text.c_str());
     };
     QString message = translated(own->format());
     for (const std::string& argument : own->arguments())

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+// An English desktop (LANGUAGE=en, from the test's environment): the windows speak English, and
+// what Navrik saves and quotes is what it is in Japanese.
+#include "app/Translation.h"
+#include "gui/ErrorBox.h"
+#include "support/ProgramWindows.h"
+
+#include <QAction>
+#include <QLineEdit>
+
+#include <utility>
+
+using navrik::test::control;
+
+class TranslationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { navrik::destroyWindows(); }
+
+    void theDesktopsLanguage()
+    {
+        const std::pair<QStringList, bool> cases[] = {
+            {{"C"}, true}, {{"ja-JP", "ja"}, true}, {{"en-US", "en"}, false}, {{"de-DE"}, false},
+            {{"fr", "ja"}, true}, {{"fr", "en", "ja"}, false}};
+        for (const auto& [languages, japanese] : cases)
+            QVERIFY2(navrik::speaksJapanese(languages) == japanese, qPrintable(languages.join(':')));
+    }
+
+    void englishWindowsSaveAsJapaneseOnes()
+    {
+        std::filesystem::remove(navrik::settingsFilePath());
+        QVERIFY(navrik::test::showWindows());
+        QCOMPARE(control<QAction>(MainForm, "K1")->text(), "Quote the clipboard");
+        QCOMPARE(control<QAction>(MainForm, "GlobalHotKey")->text(), "Global shortcut\tCtrl+Alt+Shift+Q");
+        QCOMPARE(ConfigForm->windowTitle(), "Settings");
+        QCOMPARE(control<QLineEdit>(MainForm, "FlagEdit")->text(), "> ");
+        MainForm->FormClose();
+        QCOMPARE(navrik::test::settingsText(),
+                 "[Inyou]\r\nString=\"> \"\r\nFormLeft=201\r\nFormTop=110\r\nAutoPaste=0\r\nStayOnTop=0\r\n");
+        std::filesystem::permissions(navrik::settingsFilePath(), std::filesystem::perms(0444));
+        try {
+            MainForm->FormClose();
+            QFAIL("saved a read-only file");
+        } catch (const std::exception& error) {
+            QCOMPARE(navrik::messageOf(error), "Cannot write tolvane.ini (the file is read-only)");
+        }
+    }
+};
+
+QTEST_MAIN(TranslationTest)
+#include "TranslationTest.moc"
