@@ -8,10 +8,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# What building Navrik and its Debian package (README, Install) and running it need.
+# What building Navrik and its Debian package (README, Install) and running it need; Qt's
+# translation tools compile the English translation into the program.
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev
+    qt6-tools-dev qt6-l10n-tools
     libwayland-dev libwayland-bin libicu-dev fonts-ipafont-gothic
     librsvg2-bin scdoc gzip file dpkg-dev
 )
