@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>簡易エディタ不要</source>
-        <translation>No editor (icon mode)</translation>
+        <translation>Icon mode</translation>
     </message>
     <message>
         <source>１行の文字数を調整</source>
@@ -116,7 +116,7 @@
     </message>
     <message>
         <source>簡易エディタ不要</source>
-        <translation>No editor (icon mode)</translation>
+        <translation>Icon mode</translation>
     </message>
     <message>
         <source>オプション設定</source>
