@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/WaylandClipboard.h"
 
-#include "ext-data-control-v1-client-protocol.h"
-#include "wlr-data-control-unstable-v1-client-protocol.h"
+#include "protocols/DataControlProtocol.h"
 
 #include <QClipboard>
 #include <QDeadlineTimer>
@@ -25,43 +24,8 @@
 
 namespace navrik {
 
-// The two data-control protocols are one protocol under two names: the same requests and events
-// in the same order. One client serves both, each request sent by its number.
-struct DataControlProtocol {
-    const char* global;
-    std::uint32_t version; // the highest version Navrik knows
-    const wl_interface* manager;
-    const wl_interface* device;
-    const wl_interface* source;
-    const wl_interface* offer;
-};
-
 namespace {
 
-static_assert(EXT_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE == ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE
-              && EXT_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE == ZWLR_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE
-              && EXT_DATA_CONTROL_MANAGER_V1_DESTROY == ZWLR_DATA_CONTROL_MANAGER_V1_DESTROY
-              && EXT_DATA_CONTROL_DEVICE_V1_SET_SELECTION == ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION
-              && EXT_DATA_CONTROL_DEVICE_V1_DESTROY == ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY
-              && EXT_DATA_CONTROL_SOURCE_V1_OFFER == ZWLR_DATA_CONTROL_SOURCE_V1_OFFER
-              && EXT_DATA_CONTROL_SOURCE_V1_DESTROY == ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY
-              && EXT_DATA_CONTROL_OFFER_V1_RECEIVE == ZWLR_DATA_CONTROL_OFFER_V1_RECEIVE
-              && EXT_DATA_CONTROL_OFFER_V1_DESTROY == ZWLR_DATA_CONTROL_OFFER_V1_DESTROY);
-
-// The newer, standard protocol first.
-const std::array<DataControlProtocol, 2> kProtocols{{
-    {"ext_data_control_manager_v1", 1, &ext_data_control_manager_v1_interface,
-     &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface,
-     &ext_data_control_offer_v1_interface},
-    {"zwlr_data_control_manager_v1", 2, &zwlr_data_control_manager_v1_interface,
-     &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface,
-     &zwlr_data_control_offer_v1_interface},
-}};
-
-// The types a text comes in, the most precise first. Navrik offers its text in all of them, as
-// UTF-8 (X11 programs read the clipboard through the compositor under the X names).
-const std::array<const char*, 5> kTextTypes{"text/plain;charset=utf-8", "UTF8_STRING", "text/plain", "TEXT",
-                                            "STRING"};
 // How long the compositor may take to answer, and the clipboard's owner to hand its text over.
 constexpr int kAnswerMs = 2000;
 constexpr int kReceiveMs = 5000;
@@ -145,10 +109,7 @@ private:
     QTimer m_stalled;
 };
 
-template <typename Listener> void listen(wl_proxy* proxy, const Listener& listener, void* data)
-{
-    wl_proxy_add_listener(proxy, reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
-}
+using dataControl::listen;
 
 } // namespace
 
@@ -165,13 +126,10 @@ struct WaylandClipboardEvents {
                 wl_registry_bind(reinterpret_cast<wl_registry*>(c->m_registry), name, &wl_seat_interface, 1));
             return;
         }
-        for (const DataControlProtocol& protocol : kProtocols) {
-            // The first protocol in Navrik's order wins, whichever the compositor names first.
-            if (std::strcmp(interface, protocol.global) == 0 && (!c->m_protocol || &protocol < c->m_protocol)) {
-                c->m_protocol = &protocol;
-                c->m_managerName = name;
-                c->m_managerVersion = std::min(version, protocol.version);
-            }
+        if (const DataControlProtocol* protocol = betterDataControl(interface, c->m_protocol)) {
+            c->m_protocol = protocol;
+            c->m_managerName = name;
+            c->m_managerVersion = std::min(version, protocol->version);
         }
     }
     static void globalRemove(void*, wl_registry*, std::uint32_t) {}
@@ -208,9 +166,7 @@ struct WaylandClipboardEvents {
     static void send(void* data, wl_proxy* source, const char* type, std::int32_t fd)
     {
         WaylandClipboard* c = of(data);
-        const bool text = std::any_of(kTextTypes.begin(), kTextTypes.end(),
-                                      [&](const char* known) { return std::strcmp(type, known) == 0; });
-        if (source != c->m_source || !text) {
+        if (source != c->m_source || !isTextType(type)) {
             ::close(fd);
             return;
         }
@@ -225,23 +181,10 @@ struct WaylandClipboardEvents {
             wl_proxy_destroy(source);
     }
 
-    struct DeviceListener {
-        void (*dataOffer)(void*, wl_proxy*, wl_proxy*);
-        void (*selection)(void*, wl_proxy*, wl_proxy*);
-        void (*finished)(void*, wl_proxy*);
-        void (*primarySelection)(void*, wl_proxy*, wl_proxy*);
-    };
-    struct OfferListener {
-        void (*offer)(void*, wl_proxy*, const char*);
-    };
-    struct SourceListener {
-        void (*send)(void*, wl_proxy*, const char*, std::int32_t);
-        void (*cancelled)(void*, wl_proxy*);
-    };
     static constexpr wl_registry_listener kRegistry{global, globalRemove};
-    static constexpr DeviceListener kDevice{dataOffer, selection, finished, primarySelection};
-    static constexpr OfferListener kOffer{offerType};
-    static constexpr SourceListener kSource{send, cancelled};
+    static constexpr dataControl::DeviceListener kDevice{dataOffer, selection, finished, primarySelection};
+    static constexpr dataControl::OfferListener kOffer{offerType};
+    static constexpr dataControl::SourceListener kSource{send, cancelled};
 };
 
 std::unique_ptr<WaylandClipboard> WaylandClipboard::connect(Reach& reach)
@@ -270,7 +213,7 @@ WaylandClipboard::Reach WaylandClipboard::bind()
         return Reach::NoDataControl;
     m_manager = static_cast<wl_proxy*>(wl_registry_bind(reinterpret_cast<wl_registry*>(m_registry), m_managerName,
                                                         m_protocol->manager, m_managerVersion));
-    m_device = wl_proxy_marshal_flags(m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE, m_protocol->device,
+    m_device = wl_proxy_marshal_flags(m_manager, dataControl::kGetDataDevice, m_protocol->device,
                                       versionOf(m_manager), 0, nullptr, m_seat);
     listen(m_device, WaylandClipboardEvents::kDevice, this);
     // The device tells the clipboard's present offer straight away.
@@ -297,10 +240,10 @@ WaylandClipboard::~WaylandClipboard()
     if (m_source)
         wl_proxy_destroy(m_source);
     if (m_device)
-        wl_proxy_marshal_flags(m_device, ZWLR_DATA_CONTROL_DEVICE_V1_DESTROY, nullptr, versionOf(m_device),
+        wl_proxy_marshal_flags(m_device, dataControl::kDeviceDestroy, nullptr, versionOf(m_device),
                                WL_MARSHAL_FLAG_DESTROY);
     if (m_manager)
-        wl_proxy_marshal_flags(m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_DESTROY, nullptr, versionOf(m_manager),
+        wl_proxy_marshal_flags(m_manager, dataControl::kManagerDestroy, nullptr, versionOf(m_manager),
                                WL_MARSHAL_FLAG_DESTROY);
     if (m_seat)
         wl_proxy_destroy(m_seat);
@@ -335,7 +278,7 @@ std::optional<QString> WaylandClipboard::receive(wl_proxy* offer)
         return std::nullopt;
     // Only Navrik's end waits without blocking; the owner writes to its end as it likes.
     ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
-    wl_proxy_marshal_flags(offer, ZWLR_DATA_CONTROL_OFFER_V1_RECEIVE, nullptr, versionOf(offer), 0, *type, pipe[1]);
+    wl_proxy_marshal_flags(offer, dataControl::kReceive, nullptr, versionOf(offer), 0, *type, pipe[1]);
     wl_display_flush(m_display);
     ::close(pipe[1]);
 
@@ -366,12 +309,12 @@ void WaylandClipboard::setText(const QString& text)
     dropSource();
     m_ownText = text;
     m_ownBytes = text.toUtf8();
-    m_source = wl_proxy_marshal_flags(m_manager, ZWLR_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE, m_protocol->source,
+    m_source = wl_proxy_marshal_flags(m_manager, dataControl::kCreateDataSource, m_protocol->source,
                                       versionOf(m_manager), 0, nullptr);
     listen(m_source, WaylandClipboardEvents::kSource, this);
     for (const char* type : kTextTypes)
-        wl_proxy_marshal_flags(m_source, ZWLR_DATA_CONTROL_SOURCE_V1_OFFER, nullptr, versionOf(m_source), 0, type);
-    wl_proxy_marshal_flags(m_device, ZWLR_DATA_CONTROL_DEVICE_V1_SET_SELECTION, nullptr, versionOf(m_device), 0,
+        wl_proxy_marshal_flags(m_source, dataControl::kOffer, nullptr, versionOf(m_source), 0, type);
+    wl_proxy_marshal_flags(m_device, dataControl::kSetSelection, nullptr, versionOf(m_device), 0,
                            m_source);
     wl_display_flush(m_display);
 }
@@ -379,7 +322,7 @@ void WaylandClipboard::setText(const QString& text)
 void WaylandClipboard::dropSource()
 {
     if (wl_proxy* source = std::exchange(m_source, nullptr))
-        wl_proxy_marshal_flags(source, ZWLR_DATA_CONTROL_SOURCE_V1_DESTROY, nullptr, versionOf(source),
+        wl_proxy_marshal_flags(source, dataControl::kSourceDestroy, nullptr, versionOf(source),
                                WL_MARSHAL_FLAG_DESTROY);
     m_ownText.clear();
     m_ownBytes.clear();
@@ -390,7 +333,7 @@ void WaylandClipboard::forgetOffer(wl_proxy* offer)
     if (!offer)
         return;
     m_offers.erase(offer);
-    wl_proxy_marshal_flags(offer, ZWLR_DATA_CONTROL_OFFER_V1_DESTROY, nullptr, versionOf(offer),
+    wl_proxy_marshal_flags(offer, dataControl::kOfferDestroy, nullptr, versionOf(offer),
                            WL_MARSHAL_FLAG_DESTROY);
 }
 
