@@ -10,6 +10,7 @@
 #include "gui/ErrorBox.h"
 #include "gui/ProgramIcon.h"
 #include "gui/SettingsModel.h"
+#include "gui/SystemClipboard.h"
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/settings/TConfigForm.h"
 
@@ -180,8 +181,8 @@ int runNavrik(int argc, char* argv[], Command command)
     if (command == Command::Quit)
         return 0; // nothing runs that could quit
     if (command != Command::Start) {
-        // A command with no Navrik running starts one that keeps running (the quoted text
-        // stays on the clipboard only while its owner runs) and hands it the command.
+        // A command with no Navrik running starts one that keeps running and hands it the
+        // command.
         instance.close();
         QCoreApplication app(argc, argv);
         if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {})) {
@@ -265,6 +266,7 @@ int runEventLoop(QApplication& app)
     MainForm->activateWindow();
     const int code = app.exec();
     destroyWindows();
+    systemClipboard().keepAtEnd();
     return code;
 }
 

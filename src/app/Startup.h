@@ -32,7 +32,8 @@ std::unique_ptr<QApplication> openApplication(int& argc, char** argv);
 void createWindows(QApplication& app);
 
 // Shows the main window, runs the event loop until the quit request is taken, then hides
-// and destroys the dialog and the main window without running a close handler.
+// and destroys the dialog and the main window without running a close handler, and hands the
+// text Navrik owns on the clipboard on, so that it can still be pasted.
 // Returns the exit code: 0, or 1 when the settings could not be saved at the end of the
 // session or at an end signal.
 int runEventLoop(QApplication& app);

@@ -17,6 +17,10 @@ public:
     virtual std::optional<QString> text() = 0;
     // Puts the text on the clipboard, owned by Navrik until another program copies.
     virtual void setText(const QString& text) = 0;
+    // Called once as Navrik ends: while Navrik owns the clipboard, its text is handed on, so that it
+    // stays pastable after Navrik has gone, until another program copies. Nothing where Navrik has
+    // no way to hand it on.
+    virtual void keepAtEnd() {}
 };
 
 // The implementation for this session, chosen once at first use.

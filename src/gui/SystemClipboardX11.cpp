@@ -5,10 +5,13 @@
 // kTransferMs. Every text form an X11 program offers is read: UTF8_STRING, text/plain with any
 // charset the converters know, COMPOUND_TEXT, STRING and TEXT; a reply of another type is no text.
 // Writing stays Qt's: its QClipboard serves other programs' requests from the event loop, and
-// while one of Qt's windows owns the clipboard, the text is read back from Qt.
+// while one of Qt's windows owns the clipboard, the text is read back from Qt. As Navrik ends, the
+// text it owns goes to navrik-clipboard-keeper, which hands it to the clipboard manager where one
+// runs and otherwise keeps serving it.
 #include "gui/SystemClipboard.h"
 
 #include "core/CompoundText.h"
+#include "gui/ClipboardKeeper.h"
 
 #include <QByteArray>
 #include <QClipboard>
@@ -92,10 +95,7 @@ public:
     {
         if (xcb_connection_has_error(m_connection))
             return std::nullopt;
-        // Asked of the server: Qt may not have heard yet that another program took the clipboard.
-        const Owned<xcb_get_selection_owner_reply_t> owner = owned(
-            xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
-        if (owner && owner->owner != XCB_WINDOW_NONE && (owner->owner & ~m_qtIdMask) == m_qtIds) {
+        if (qtOwner() != XCB_WINDOW_NONE) {
             QString own = QGuiApplication::clipboard()->text();
             return own.isEmpty() ? std::nullopt : std::optional<QString>(std::move(own));
         }
@@ -127,7 +127,32 @@ public:
 
     void setText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
 
+    void keepAtEnd() override
+    {
+        const xcb_window_t owner = qtOwner();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QString text = owner == XCB_WINDOW_NONE ? QString() : clipboard->text();
+        if (text.isEmpty())
+            return;
+        // Qt hands what it owns to the clipboard manager as it closes the display; the keeper does
+        // that (where one runs), so Qt must own nothing by then, or the manager is asked twice.
+        if (clipboard->ownsSelection())
+            clipboard->clear(QClipboard::Selection);
+        handToKeeper({"x11", QByteArray::number(owner)}, text.toUtf8(), [clipboard] { return !clipboard->ownsClipboard(); });
+    }
+
 private:
+    // The window of Qt's that owns the clipboard, or none. Asked of the server: Qt may not have
+    // heard yet that another program took the clipboard.
+    xcb_window_t qtOwner()
+    {
+        const Owned<xcb_get_selection_owner_reply_t> owner = owned(
+            xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
+        if (owner && owner->owner != XCB_WINDOW_NONE && (owner->owner & ~m_qtIdMask) == m_qtIds)
+            return owner->owner;
+        return XCB_WINDOW_NONE;
+    }
+
     // The text formats the owner offers, best first. Without a list of them (an owner that
     // doesn't give one), or when none is among the formats looked at, the three that every X11
     // program understands.

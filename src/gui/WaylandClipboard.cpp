@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/WaylandClipboard.h"
 
+#include "gui/ClipboardKeeper.h"
 #include "protocols/DataControlProtocol.h"
 
 #include <QClipboard>
@@ -317,6 +318,13 @@ void WaylandClipboard::setText(const QString& text)
     wl_proxy_marshal_flags(m_device, dataControl::kSetSelection, nullptr, versionOf(m_device), 0,
                            m_source);
     wl_display_flush(m_display);
+}
+
+void WaylandClipboard::keepAtEnd()
+{
+    // The compositor's news first: another program may have copied a moment ago.
+    if (usable() && roundtrip() && m_source && !m_ownBytes.isEmpty())
+        handToKeeper({"wayland"}, m_ownBytes);
 }
 
 void WaylandClipboard::dropSource()

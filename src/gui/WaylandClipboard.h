@@ -26,7 +26,8 @@ struct WaylandClipboardEvents;
 // zwlr-data-control-unstable-v1), which lets a program read and set the clipboard whichever
 // window has the focus. It keeps a connection to the compositor of its own, beside Qt's, read as
 // Qt's event loop runs, so that the text Navrik put on the clipboard is handed to whoever pastes
-// it for as long as Navrik runs. A read waits a bounded time for the clipboard's owner.
+// it for as long as Navrik runs, and after that by navrik-clipboard-keeper. A read waits a bounded
+// time for the clipboard's owner.
 class WaylandClipboard : public QObject, public SystemClipboard {
 public:
     enum class Reach { Connected, NoCompositor, NoDataControl };
@@ -38,6 +39,7 @@ public:
 
     std::optional<QString> text() override;
     void setText(const QString& text) override;
+    void keepAtEnd() override;
 
 private:
     friend struct WaylandClipboardEvents;

@@ -5,7 +5,14 @@
 // each request DELAY_MS after it came, with TEXT (standard input) as UTF8_STRING, or with INTEGER
 // its bytes as 32-bit numbers of that type. Prints "owning" on standard
 // output once it owns the clipboard and "asked" at each request. Runs until another program takes the clipboard.
+//   clipboard_owner manager [refuse]
+// plays a desktop's clipboard manager: it holds CLIPBOARD_MANAGER, and when a program asks it to
+// SAVE_TARGETS it takes that program's text (UTF8_STRING, through MULTIPLE as desktops' managers
+// ask), prints "saved TEXT" and, once the clipboard has no owner, owns it with that text as
+// above. With refuse it answers that it saved nothing, and prints "refused".
 #include <xcb/xcb.h>
+
+#include <poll.h>
 
 #include <chrono>
 #include <cstdio>
@@ -28,16 +35,77 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
     return found;
 }
 
+// The text of the program that asks to SAVE_TARGETS, once the clipboard it held has no owner.
+std::string saveTargets(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t clipboard, xcb_atom_t utf8,
+                        bool refuse)
+{
+    const xcb_atom_t manager = atom(connection, "CLIPBOARD_MANAGER");
+    const xcb_atom_t save = atom(connection, "SAVE_TARGETS");
+    const xcb_atom_t multiple = atom(connection, "MULTIPLE");
+    xcb_set_selection_owner(connection, window, manager, XCB_CURRENT_TIME);
+    xcb_flush(connection);
+    std::string text;
+    for (;;) {
+        pollfd readable{xcb_get_file_descriptor(connection), POLLIN, 0};
+        ::poll(&readable, 1, 50);
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            const auto request = *reinterpret_cast<xcb_selection_request_event_t*>(event);
+            std::free(event);
+            if ((request.response_type & 0x7f) != XCB_SELECTION_REQUEST || request.selection != manager
+                || request.target != save)
+                continue;
+            const xcb_atom_t pair[] = {utf8, utf8};
+            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, multiple, atom(connection, "ATOM_PAIR"),
+                                32, 2, pair);
+            xcb_convert_selection(connection, window, clipboard, multiple, multiple, request.time);
+            xcb_flush(connection);
+            xcb_generic_event_t* reply;
+            while ((reply = xcb_wait_for_event(connection)) && (reply->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
+                std::free(reply);
+            xcb_get_property_reply_t* property = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 1, window, utf8, utf8, 0, 1 << 24), nullptr);
+            if (property && !refuse)
+                text.assign(static_cast<const char*>(xcb_get_property_value(property)),
+                            std::size_t(xcb_get_property_value_length(property)));
+            std::free(property);
+            std::free(reply);
+            xcb_selection_notify_event_t notify{};
+            notify.response_type = XCB_SELECTION_NOTIFY;
+            notify.time = request.time;
+            notify.requestor = request.requestor;
+            notify.selection = manager;
+            notify.target = save;
+            notify.property = refuse ? xcb_atom_t(XCB_ATOM_NONE) : request.property;
+            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                atom(connection, "NULL"), 32, 0, nullptr);
+            xcb_send_event(connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                           reinterpret_cast<const char*>(&notify));
+            xcb_flush(connection);
+            std::printf(refuse ? "refused\n" : "saved %s\n", text.c_str());
+            std::fflush(stdout);
+        }
+        if (xcb_connection_has_error(connection))
+            std::exit(1);
+        // The program that handed its text over has gone: the clipboard is the manager's.
+        xcb_get_selection_owner_reply_t* owner
+            = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, clipboard), nullptr);
+        const bool orphaned = owner && owner->owner == XCB_WINDOW_NONE;
+        std::free(owner);
+        if (orphaned && !text.empty())
+            return text;
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3 && argc != 4)
+    const bool manager = argc >= 2 && std::strcmp(argv[1], "manager") == 0;
+    if (!manager && argc != 3 && argc != 4)
         return 2;
-    const bool integer = argc == 4;
-    const long formats = std::atol(argv[1]);
-    const auto delay = std::chrono::milliseconds(std::atol(argv[2]));
-    const std::string text{std::istreambuf_iterator<char>(std::cin), {}};
+    const bool integer = !manager && argc == 4;
+    const long formats = manager ? 0 : std::atol(argv[1]);
+    const auto delay = std::chrono::milliseconds(manager ? 0 : std::atol(argv[2]));
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection))
         return 1;
@@ -48,6 +116,8 @@ int main(int argc, char* argv[])
     const xcb_atom_t clipboard = atom(connection, "CLIPBOARD");
     const xcb_atom_t targets = atom(connection, "TARGETS");
     const xcb_atom_t utf8 = atom(connection, "UTF8_STRING");
+    const std::string text = manager ? saveTargets(connection, window, clipboard, utf8, argc == 3)
+                                     : std::string{std::istreambuf_iterator<char>(std::cin), {}};
     std::vector<xcb_atom_t> offered;
     for (long i = 0; i < formats; ++i)
         offered.push_back(xcb_atom_t(0x1fff0000 - i));

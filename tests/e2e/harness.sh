@@ -115,6 +115,16 @@ second_navrik_says() {
     [[ $(wc -l <"$WORK/second.err") == 1 ]] || fail "more than one line: $(cat "$WORK/second.err")"
 }
 
+# keeper: the process id of the clipboard keeper a Navrik of this test started (own_session).
+keeper() {
+    local p
+    for p in $(pgrep -f navrik-clipboard-keeper); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$p" && return
+    done
+    return 1
+}
+no_keeper() { ! keeper >/dev/null; }
+
 window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
 # navrik_windows TITLE: the ids of Navrik's shown windows (by their class) titled TITLE. The title

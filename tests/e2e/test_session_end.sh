@@ -4,7 +4,7 @@
 # (that one ignored at the start, as under nohup, stays ignored is StartupTest's), also after a
 # mail was pasted into the quote mark field (it keeps the first line). Under a
 # session manager a checkpoint and a log-off save and Navrik runs on; the end of the session
-# saves and exits with 0.
+# saves and exits with 0, leaving its quote on the clipboard.
 source "$(dirname "$0")/harness.sh"
 need xclip
 
@@ -85,9 +85,12 @@ session cancel "running on"
 navrik_running || fail "the log-off ended Navrik: $(cat "$WORK/navrik.log")"
 type_mark "C"
 
-# The real end of the session saves and exits with 0.
+# The real end of the session saves and exits with 0, and the quote Navrik leaves still pastes.
+set_clipboard $'first line\nsecond line'
+"$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"
 session die closed
 wait_exit 15
 [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE at the end of the session"
 saved_complete "> ABC" || fail "not saved at the end of the session: $(cat -A "$WORK/config/tolvane.ini")"
+clipboard_is $'> ABCfirst line\n> ABCsecond line' || fail "after the end of the session the clipboard holds: $(clipboard)"
 echo PASS

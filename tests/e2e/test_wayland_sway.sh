@@ -1,9 +1,9 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # Headless sway with a native Wayland window focused: navrik --paste-and-quote quotes the mail
-# that wl-copy put on the clipboard, and wl-paste reads the quote. Without any rule the icon-mode
-# window floats at 32 by 32, where it was placed, and follows a drag; so does the window in window
-# mode, which sway moves.
+# that wl-copy put on the clipboard, and wl-paste reads the quote, after Navrik has ended too.
+# Without any rule the icon-mode window floats at 32 by 32, where it was placed, and follows a
+# drag; so does the window in window mode, which sway moves.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/wayland.sh"
 need wl-copy wl-paste xev xprop
@@ -21,8 +21,7 @@ wait_until 5 geometry_is 301 165 32 32 || fail "after the drag the icon stands a
 
 # Window mode. sway ignores where the window asks to be: a drag asks sway to move it, and sway
 # follows a pointer of its own (xdotool moves only XWayland's).
-timeout 10 "$NAVRIK" --quit
-wait_exit 10
+quote_outlives_navrik
 printf '[Inyou]\r\nAutoPaste=0\r\n' >"$WORK/config/tolvane.ini"
 start_navrik
 read -r X Y _ < <(geometry)

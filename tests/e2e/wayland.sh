@@ -157,3 +157,13 @@ quote_from_wayland_window() {
     wait_until 10 wl_clipboard_is "$QUOTED_MAIL" || fail "the clipboard holds: $(wl_clipboard)"
     "$1" "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
 }
+
+# quote_outlives_navrik: after quote_from_wayland_window, Navrik ends; its keeper serves the quote
+# until another program copies, and ends then.
+quote_outlives_navrik() {
+    "$NAVRIK" --quit || fail "--quit exited $?"
+    wait_exit 15
+    wl_clipboard_is "$QUOTED_MAIL" || fail "after --quit the clipboard holds: $(wl_clipboard)"
+    wl_set 'another copy'
+    wait_until 10 no_keeper || fail "the keeper runs on after another program copied"
+}

@@ -39,7 +39,7 @@ depends=" $(dpkg-deb -f "$deb" Depends | tr ',|' '  ') "
 [[ $depends == *" fonts-ipafont-gothic "* ]] || fail "Depends lacks fonts-ipafont-gothic: $depends"
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 missing=()
-for library in $(objdump -p "$scratch"/root/usr/bin/* | awk '$1 == "NEEDED" {print $2}' | sort -u); do
+for library in $(objdump -p "$scratch"/root/usr/bin/* "$scratch"/root/usr/libexec/navrik/* | awk '$1 == "NEEDED" {print $2}' | sort -u); do
     owner=$(dpkg -S "*/$multiarch/$library" 2>/dev/null | head -1 | cut -d: -f1)
     [[ -n $owner && $depends == *" $owner "* ]] || missing+=("${owner:-?} ($library)")
 done

@@ -16,7 +16,7 @@ cd "$scratch"
 
 # Exactly these files, so a missing one or a stray one both show.
 expected=(
-    bin/navrik bin/navrik-quote
+    bin/navrik bin/navrik-quote libexec/navrik/navrik-clipboard-keeper
     share/applications/$id.desktop
     share/metainfo/$id.metainfo.xml
     share/icons/hicolor/scalable/apps/$id.svg
