@@ -6,9 +6,9 @@ last line without one: the break before it), and no output line is wider than WI
 unless it holds a single character. Widths: 1 for ASCII, half-width katakana and invalid bytes,
 2 for every other character. With --smart, the pieces after the first of a line that starts with
 a quote prefix carry it after the mark (when it is no wider than half the budget), and a line
-holding a link may be wider.
+holding a link may be wider. With --reflow, what re-flow keeps instead (see check_reflowed).
 
-    bench/check_quote.py [--smart] INPUT OUTPUT [MARK [WIDTH]]
+    bench/check_quote.py [--smart | --reflow] INPUT OUTPUT [MARK [WIDTH]]
 """
 import re
 import sys
@@ -29,10 +29,48 @@ def split(data):
         yield content, piece[len(content):]
 
 
+BLANK = re.compile("^(?:[>\uff1e][ \t\u3000]*)*[ \t\u3000]*$".encode())
+NOT_KEPT = re.compile("[ \t\u3000>\uff1e]".encode())
+
+
+def check_reflowed(lines, out, mark, limit):
+    """Re-flowed: the characters but blanks and quote marks stay in order, every blank line comes
+    out after the same characters, and a line wider than the limit is an input line whole, holds
+    a link, or one character after its quote marks."""
+    kept, blanks, whole, count = [], [], set(), 0
+    for content, _ in lines:
+        whole.add(content)
+        if BLANK.match(content):
+            blanks.append((count, content))
+        else:
+            kept.append(NOT_KEPT.sub(b"", content))
+            count += len(kept[-1])
+    kept = b"".join(kept)
+    got, count, next_blank = [], 0, 0
+    for number, (piece, _) in enumerate(out, 1):
+        if not piece.startswith(mark):
+            sys.exit(f"output line {number} without the mark: {piece!r}")
+        rest = piece[len(mark):]
+        if next_blank < len(blanks) and blanks[next_blank] == (count, rest):
+            next_blank += 1
+            continue
+        chars = NOT_KEPT.sub(b"", rest)
+        got.append(chars)
+        count += len(chars)
+        text = PREFIX.sub(b"", rest).rstrip(b" ")
+        if (width(piece) > limit and rest not in whole and not LINK.search(rest)
+                and len(text.decode("utf-8", "surrogateescape")) > 1):
+            sys.exit(f"output line {number} wider than {limit}: {piece!r}")
+    if b"".join(got) != kept or next_blank != len(blanks):
+        sys.exit("the output's characters or blank lines are not the input's")
+    print(f"ok: {len(lines)} lines re-flowed")
+
+
 def main():
     args = sys.argv[1:]
     smart = args[:1] == ["--smart"]
-    if smart:
+    reflow = args[:1] == ["--reflow"]
+    if smart or reflow:
         args = args[1:]
     input_path, output_path = args[0], args[1]
     mark = (args[2] if len(args) > 2 else "> ").encode()
@@ -42,6 +80,9 @@ def main():
         lines = list(split(f.read()))
     with open(output_path, "rb") as f:
         out = split(f.read())
+    if reflow:
+        check_reflowed(lines, out, mark, limit)
+        return
     previous = b"\n"
     for number, (content, ending) in enumerate(lines, 1):
         joined = b""

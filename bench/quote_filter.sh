@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # navrik-quote on large mail-like files: time against cat in paired runs (cat, navrik-quote,
 # cat, navrik-quote, ...; the median of the per-turn ratios), smart breaking (-s) beside the
-# default way, peak memory, single long lines, and a check that the output is right both ways.
+# default way and re-flow (-r) beside smart breaking, peak memory, single long lines, and a check
+# that the output is right every way.
 #   bench/quote_filter.sh [BUILD_DIR [RUNS]]          defaults: build, 11
 # OLD=path/to/an/older/navrik-quote also times that build against cat, and its single lines and
 # the memory of its long mark.
@@ -24,6 +25,7 @@ bench=$OLDPWD/bench
 [ -s mail-100MB.txt ] || python3 "$bench/make_mail.py" 100 > mail-100MB.txt
 [ -s mail-1GB.txt ] || for i in 1 2 3 4 5 6 7 8 9 10; do cat mail-100MB.txt; done > mail-1GB.txt
 [ -s mail-8MB.txt ] || head -c 8388608 mail-100MB.txt > mail-8MB.txt
+[ -s wrapped-100MB.txt ] || python3 "$bench/make_mail.py" --wrapped 100 > wrapped-100MB.txt
 # Single lines of mixed Japanese and ASCII text, ending in one LF.
 for size in 12 50 100 247; do
     [ -s "line-${size}MB.txt" ] || python3 -c "
@@ -64,6 +66,18 @@ python3 "$bench/paired.py" "$runs" \
     '-w 70 > /dev/null' "'$quote' -w 70 < mail-100MB.txt > /dev/null" \
     '-s -w 70 > /dev/null' "'$quote' -s -w 70 < mail-100MB.txt > /dev/null"
 echo
+echo "## Re-flow beside smart breaking, 100 MB and 100 MB of wrapped mail, $runs paired runs"
+echo
+paired_header
+python3 "$bench/paired.py" "$runs" \
+    'cat > /dev/null' "cat mail-100MB.txt > /dev/null" \
+    '-s -w 70 > /dev/null' "'$quote' -s -w 70 < mail-100MB.txt > /dev/null" \
+    '-r -w 70 > /dev/null' "'$quote' -r -w 70 < mail-100MB.txt > /dev/null"
+python3 "$bench/paired.py" "$runs" \
+    'wrapped: cat > /dev/null' "cat wrapped-100MB.txt > /dev/null" \
+    'wrapped: -s -w 70 > /dev/null' "'$quote' -s -w 70 < wrapped-100MB.txt > /dev/null" \
+    'wrapped: -r -w 70 > /dev/null' "'$quote' -r -w 70 < wrapped-100MB.txt > /dev/null"
+echo
 if [ -n "${OLD:-}" ]; then
     echo "## This build and $OLD against cat, 100 MB, $runs paired runs"
     echo
@@ -90,6 +104,8 @@ peak() {
 }
 peak "-w 70, 100 MB" mail-100MB.txt "$quote" -w 70
 peak "-w 70, 1 GB" mail-1GB.txt "$quote" -w 70
+peak "-r -w 70, 1 GB" mail-1GB.txt "$quote" -r -w 70
+peak "-r -w 70, 100 MB of wrapped mail" wrapped-100MB.txt "$quote" -r -w 70
 peak "-W, one 100 MB line" line-100MB.txt "$quote" -W
 peak "-w 1 with a 1,000-byte mark, 8 MB (4.7 GB out)" mail-8MB.txt "$quote" -m "$mark" -w 1
 if [ -n "${OLD:-}" ]; then
@@ -116,3 +132,7 @@ echo
 python3 "$bench/check_quote.py" mail-100MB.txt quoted.txt '> ' 70
 "$quote" -s -m '> ' -w 70 < mail-100MB.txt > quoted.txt
 python3 "$bench/check_quote.py" --smart mail-100MB.txt quoted.txt '> ' 70
+"$quote" -r -m '> ' -w 70 < mail-100MB.txt > quoted.txt
+python3 "$bench/check_quote.py" --reflow mail-100MB.txt quoted.txt '> ' 70
+"$quote" -r -m '> ' -w 70 < wrapped-100MB.txt > quoted.txt
+python3 "$bench/check_quote.py" --reflow wrapped-100MB.txt quoted.txt '> ' 70

@@ -8,11 +8,9 @@
 #include "core/TextWidth.h"
 #include "core/WidthScan.h"
 
-#include <cstdint>
-
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <cstdint>
 #include <limits>
 
 namespace navrik {
@@ -118,9 +116,9 @@ struct Reflower::Line {
 struct Reflower::Marks {
     std::string_view text;
     std::int64_t width = 0;
-    std::array<std::uint16_t, kCounted> wrapped{}; // lines that look wrapped, by width
-    std::array<std::uint16_t, kCounted> ended{};   // lines gone on from that may reach further
-    std::array<std::uint16_t, kCounted + 1> widths{}; // text lines by width, the last all wider
+    std::array<std::uint32_t, kCounted> wrapped{}; // lines that look wrapped, by width
+    std::array<std::uint32_t, kCounted> ended{};   // lines gone on from that may reach further
+    std::array<std::uint32_t, kCounted + 1> widths{}; // text lines by width, the last all wider
     std::int64_t wrap = 0;                          // the estimated wrap column, 0 for none
 };
 
@@ -250,11 +248,11 @@ void Reflower::estimate()
     Marks all;
     for (const Marks& marks : m_marks) {
         for (std::size_t w = 0; w < kCounted; ++w) {
-            all.wrapped[w] = std::uint16_t(all.wrapped[w] + marks.wrapped[w]);
-            all.ended[w] = std::uint16_t(all.ended[w] + marks.ended[w]);
-            all.widths[w] = std::uint16_t(all.widths[w] + marks.widths[w]);
+            all.wrapped[w] += marks.wrapped[w];
+            all.ended[w] += marks.ended[w];
+            all.widths[w] += marks.widths[w];
         }
-        all.widths[kCounted] = std::uint16_t(all.widths[kCounted] + marks.widths[kCounted]);
+        all.widths[kCounted] += marks.widths[kCounted];
     }
     const std::int64_t common = wrapColumn(all, 2);
     for (Marks& marks : m_marks) {
@@ -272,12 +270,12 @@ std::int64_t Reflower::wrapColumn(const Marks& marks, int lines)
     for (std::int64_t column = kMaxWrap; column >= kMinWrap; --column) {
         if (marks.wrapped[std::size_t(column)] == 0)
             continue;
-        int near = 0;
+        std::uint32_t near = 0;
         for (std::int64_t w = column - kWrapSpread; w <= column; ++w)
             near += marks.wrapped[std::size_t(w)];
-        if (near < lines)
+        if (near < std::uint32_t(lines))
             continue;
-        int wider = 0;
+        std::uint32_t wider = 0;
         for (std::size_t w = std::size_t(column + kWrapSpread + 1); w <= kCounted; ++w)
             wider += marks.widths[w];
         // Mostly lines far wider than any wrap column: one paragraph a line, not wrapped.
@@ -321,7 +319,7 @@ bool Reflower::joins(Line& line, Line& next, SmartBreaker& breaker)
         // even next to Japanese, and some mailers count the blank after the last word too).
         const bool latin = !isJapanese(last) || !isJapanese(first);
         const std::int64_t room = wrap - line.width - (latin ? 2 : 0) - (isJapanese(last) && !line.mail.punctuated ? kPushedOut : 0);
-        if (first.width <= room && firstWordWidth(next, breaker) <= room)
+        if (first.width <= room && (next.width <= room || firstWordWidth(next, breaker) <= room))
             return false;
     }
     // Whether the words make a line an addressee or a list item is asked only here.

@@ -344,8 +344,10 @@ void SmartBreaker::avoidOrphan(std::string_view line, std::size_t after, std::in
         std::size_t lastStart = last;
         while (const std::size_t n = blankAt(line, lastStart))
             lastStart += n;
+        // No character takes more than three bytes a column.
         const std::string_view piece = line.substr(lastStart, end - lastStart);
-        if (fitLength(piece, kShortLast - 1) < piece.size() && !isOneWord(piece))
+        const bool wide = piece.size() >= 3 * kShortLast || fitLength(piece, kShortLast - 1) < piece.size();
+        if (wide && !isOneWord(piece))
             return;
         const std::size_t previous = breaks.size() > 1 ? breaks[breaks.size() - 2] : 0;
         const std::size_t from = previous == 0 ? after : previous;
@@ -375,10 +377,11 @@ std::size_t SmartBreaker::firstWordEnd(std::string_view text)
 {
     if (text.empty())
         return 0;
-    findLinks(text, m_links);
+    const std::string_view look = text.substr(0, offsetEndingCharacters(text, 0, kWordLook));
+    findLinks(look, m_links);
     if (!m_links.empty() && m_links.front().first == 0)
         return m_links.front().second;
-    return firstOpportunity(text, 0, offsetEndingCharacters(text, 0, kWordLook));
+    return firstOpportunity(look, 0, look.size());
 }
 
 // The first place in (from, to) where a piece starting at from may end, to when there is none.
