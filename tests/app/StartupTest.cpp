@@ -1,17 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "support/ProgramWindows.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <csignal>
-#include <functional>
 
 using navrik::test::control;
 
@@ -33,8 +23,7 @@ int runProgram(const std::function<void()>& step)
 void (*disposition(int signalNumber))(int)
 {
     struct sigaction current = {};
-    sigaction(signalNumber, nullptr, &current);
-    return current.sa_handler;
+    return sigaction(signalNumber, nullptr, &current), current.sa_handler;
 }
 
 } // namespace
@@ -47,9 +36,8 @@ class TestStartup : public QObject {
 private slots:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8()); }
 
-    // A close that can't save shows the error box and keeps the program (as any error in a
-    // handler does); the next close ends it with 0 all the same, its box saying that nothing was
-    // saved.
+    // A close that can't save shows the error box and keeps the program; the next close ends it
+    // with 0 all the same, its box saying that nothing was saved.
     void aFailedSaveEndsTheProgramAtTheNextClose()
     {
         const QString file = m_config.filePath("tolvane.ini");
@@ -75,10 +63,8 @@ private slots:
         QCOMPARE(boxes, QStringList({why + '.', why + QStringLiteral("。設定を保存しないで終了します.")}));
     }
 
-    // An end signal saves as the session's end does, the dialog's share too while it is open, and
-    // ends with 0 (each of the three, from outside: test_session_end.sh). From the first one on the
-    // three take their default action again, so a second one ends the program at once; one ignored
-    // at the start stays ignored.
+    // An end signal saves, the open dialog's share too, and ends with 0; from then on a second one
+    // ends the program at once, and one ignored at the start stays ignored.
     void anEndSignalSavesAndEnds()
     {
         std::signal(SIGHUP, SIG_IGN);

@@ -5,11 +5,6 @@
 #include "gui/ErrorBox.h"
 #include "support/ProgramWindows.h"
 
-#include <QAction>
-#include <QLineEdit>
-
-#include <utility>
-
 using navrik::test::control;
 
 class TranslationTest : public QObject {

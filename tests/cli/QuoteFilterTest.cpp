@@ -33,8 +33,7 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 std::filesystem::path freshDirectory()
 {
     static int count = 0;
-    const auto dir = std::filesystem::path(testing::TempDir())
-        / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
+    const auto dir = std::filesystem::path(testing::TempDir()) / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
@@ -46,29 +45,20 @@ std::string readFile(const std::filesystem::path& path)
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// Runs the built navrik-quote with a settings directory of its own (holding settings, when
-// given), input on its standard input and files beside it. The arguments may end in a pipe; the
-// status is then navrik-quote's own. SIGPIPE has the disposition the test process gives it.
+// Runs the built navrik-quote in a folder of its own (its settings folder too), input on its
+// standard input; the arguments may end in a pipe, the status is navrik-quote's own.
 FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {},
                     const Files& files = {})
 {
     const auto dir = freshDirectory();
-    const auto write = [&](const std::string& name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-    };
+    Files all = files;
+    all.insert(all.end(), {{"in", input}, {"run.sh", "XDG_CONFIG_HOME=\"$PWD\" '" NAVRIK_QUOTE_BINARY "' < in 2> err " + arguments + " > out\n"}});
     if (!settings.empty())
-        write("tolvane.ini", settings);
-    for (const auto& [name, bytes] : files)
-        write(name, bytes);
-    write("in", input);
-    write("run.sh", "XDG_CONFIG_HOME=\"$PWD\" '" NAVRIK_QUOTE_BINARY "' < in 2> err " + arguments + " > out\n");
+        all.emplace_back("tolvane.ini", settings);
+    for (const auto& [name, bytes] : all)
+        std::ofstream(dir / name, std::ios::binary) << bytes;
     const int status = std::system(("cd '" + dir.string() + "' && bash -o pipefail run.sh").c_str());
     return {WEXITSTATUS(status), readFile(dir / "out"), readFile(dir / "err")};
-}
-
-std::int64_t budgetFor(const std::string& mark, int width)
-{
-    return lineBudget({mark, false, true, width});
 }
 
 } // namespace
@@ -77,29 +67,21 @@ TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
 {
     QuoteOptions options;
     std::vector<std::string> files;
-    EXPECT_EQ(parseQuoteFilterArguments({"-m", "", "-w", "40", "-W", "-m>>", "-w100000"}, options, files), QuoteFilterAction::Quote);
-    EXPECT_EQ(options.mark, ">>");
-    EXPECT_TRUE(options.adjustLines);
-    EXPECT_EQ(options.charactersPerLine, 100000);
-    EXPECT_TRUE(files.empty());
+    const auto quotes = [&](const std::vector<std::string>& arguments) {
+        return parseQuoteFilterArguments(arguments, options, files) == QuoteFilterAction::Quote;
+    };
+    EXPECT_TRUE(quotes({"-m", "", "-w", "40", "-W", "-m>>", "-w100000"}));
+    EXPECT_TRUE(options.mark == ">>" && options.adjustLines && options.charactersPerLine == 100000 && files.empty());
     // Long options, files among the options kept in order, and "--" before a file named like one.
-    EXPECT_EQ(parseQuoteFilterArguments({"a", "--mark=| ", "-", "--width", "30", "--no-wrap", "--", "-w", "b"},
-                                        options, files), QuoteFilterAction::Quote);
-    EXPECT_EQ(options.mark, "| ");
-    EXPECT_FALSE(options.adjustLines);
-    EXPECT_EQ(options.charactersPerLine, 30);
+    EXPECT_TRUE(quotes({"a", "--mark=| ", "-", "--width", "30", "--no-wrap", "--", "-w", "b"}));
+    EXPECT_TRUE(options.mark == "| " && !options.adjustLines && options.charactersPerLine == 30);
     EXPECT_EQ(files, (std::vector<std::string>{"a", "-", "-w", "b"}));
-    EXPECT_EQ(parseQuoteFilterArguments({"-s", "--no-smart", "-Ss"}, options, files), QuoteFilterAction::Quote);
-    EXPECT_TRUE(options.smartBreaks);
-    EXPECT_EQ(parseQuoteFilterArguments({"--smart", "-S"}, options, files), QuoteFilterAction::Quote);
-    EXPECT_FALSE(options.smartBreaks);
+    EXPECT_TRUE(quotes({"-s", "--no-smart", "-Ss"}) && options.smartBreaks);
+    EXPECT_TRUE(quotes({"--smart", "-S"}) && !options.smartBreaks);
     // Re-flow breaks smartly: -r turns both on, -S both off, -R re-flow alone.
-    EXPECT_EQ(parseQuoteFilterArguments({"-r"}, options, files), QuoteFilterAction::Quote);
-    EXPECT_TRUE(options.reflow && options.smartBreaks);
-    EXPECT_EQ(parseQuoteFilterArguments({"--no-reflow"}, options, files), QuoteFilterAction::Quote);
-    EXPECT_TRUE(!options.reflow && options.smartBreaks);
-    EXPECT_EQ(parseQuoteFilterArguments({"--reflow", "-S"}, options, files), QuoteFilterAction::Quote);
-    EXPECT_FALSE(options.reflow || options.smartBreaks);
+    EXPECT_TRUE(quotes({"-r"}) && options.reflow && options.smartBreaks);
+    EXPECT_TRUE(quotes({"--no-reflow"}) && !options.reflow && options.smartBreaks);
+    EXPECT_TRUE(quotes({"--reflow", "-S"}) && !options.reflow && !options.smartBreaks);
     EXPECT_EQ(parseQuoteFilterArguments({"--version", "-x"}, options, files), QuoteFilterAction::ShowVersion);
     EXPECT_EQ(parseQuoteFilterArguments({"-W", "--help"}, options, files), QuoteFilterAction::ShowHelp);
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
@@ -130,9 +112,8 @@ TEST(QuoteFilter, takesItsDefaultsFromTheSettingsFile)
     EXPECT_EQ(runFilter("-W", line, "[Inyou]\r\nString=\"\xEF\xBC\x9E \"\r\n").out, "＞ " + line);
 }
 
-// Files are read in order as one text, as cat would join them: a file that ends inside a line
-// (or between the CR and LF of a break) goes on into the next. One that cannot be read is
-// reported on its own line and the others are still quoted.
+// Files are read in order as one text, as cat joins them (a line or a CR LF goes on into the
+// next); one that cannot be read is reported and the others are still quoted.
 TEST(QuoteFilter, readsFilesInOrderAsOneText)
 {
     const Files files = {{"a", "one\r\ntwo"}, {"b", "\r"}, {"-n", "\nfour\r"}};
@@ -142,11 +123,9 @@ TEST(QuoteFilter, readsFilesInOrderAsOneText)
     EXPECT_EQ(run.err, "navrik-quote: missing: No such file or directory\n");
 }
 
-// Texts that cross the read chunks (1 MiB) in every way the filter cuts them: a CR LF split
-// between two reads, lines longer than a chunk with and without line adjustment, and a mark so
-// long that the output is a thousand times the input; smart breaking's carried quote prefixes and
-// whole links too, and re-flowed paragraphs, which must not be cut where a read chunk ends. The
-// output is the one-pass quote of the whole text, from a named file and from a pipe alike.
+// Texts that cross the 1 MiB read chunks in every way the filter cuts them (a split CR LF, lines
+// longer than a chunk, a huge mark, carried prefixes, links and re-flowed paragraphs) come out as
+// the one-pass quote of the whole text, from a named file and from a pipe alike.
 TEST(QuoteFilter, quotesAcrossReadChunksAsInOnePass)
 {
     const std::string mb(1 << 20, 'a');
@@ -175,7 +154,7 @@ TEST(QuoteFilter, quotesAcrossReadChunksAsInOnePass)
         {"-w 60 -r", "> ", wrapped + mail, 60, BreakStyle::Reflow},
     };
     for (const auto& c : cases) {
-        const std::string expected = quoteText(c.input, c.mark, c.width ? budgetFor(c.mark, c.width) : kUnlimitedLineBudget, c.style);
+        const std::string expected = quoteText(c.input, c.mark, c.width ? lineBudget({c.mark, false, true, c.width}) : kUnlimitedLineBudget, c.style);
         for (const std::string way : {" in", " < <(cat in)"}) {
             const FilterRun run = runFilter(c.arguments + way, c.input);
             EXPECT_EQ(run.status, 0) << run.err;
@@ -228,15 +207,12 @@ TEST(QuoteFilter, quotesASlowFeedLineByLine)
     posix_spawn_file_actions_destroy(&actions);
     close(feed[0]);
     close(out);
-    const auto waitForOutput = [&](const std::string& expected) {
+    for (const auto& [piece, expected] : {std::pair<std::string_view, std::string>{"one\r\ntw", "> one\r\n"}, {"o\n", "> one\r\n> two\n"}}) {
+        ASSERT_EQ(write(feed[1], piece.data(), piece.size()), ssize_t(piece.size()));
         for (int i = 0; i < 1000 && readFile(dir / "out") != expected; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return readFile(dir / "out");
-    };
-    ASSERT_EQ(write(feed[1], "one\r\ntw", 7), 7);
-    EXPECT_EQ(waitForOutput("> one\r\n"), "> one\r\n");
-    ASSERT_EQ(write(feed[1], "o\n", 2), 2);
-    EXPECT_EQ(waitForOutput("> one\r\n> two\n"), "> one\r\n> two\n");
+        EXPECT_EQ(readFile(dir / "out"), expected);
+    }
     close(feed[1]);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

@@ -74,15 +74,8 @@ struct LoggedBuffer : LineModel {
     bool offersText = true, refuses = false;
 
     int lineCount() const override { return held.empty() ? 0 : 1; }
-    std::optional<std::string> clipboardText() const override
-    {
-        return offersText ? std::optional(clipboard) : std::nullopt;
-    }
-    bool replaceWithClipboard() override
-    {
-        log += "paste ";
-        return offersText && (held = clipboard, true);
-    }
+    std::optional<std::string> clipboardText() const override { return offersText ? std::optional(clipboard) : std::nullopt; }
+    bool replaceWithClipboard() override { return log += "paste ", offersText && (held = clipboard, true); }
     void selectAll() override { log += "select "; }
     void copySelection() override { log += "copy ", clipboard = held; }
     void hide() override { log += "hide "; }
@@ -91,19 +84,15 @@ struct LoggedBuffer : LineModel {
     void setText(std::string text) override
     {
         log += "set ";
-        if (refuses)
-            throw std::length_error("too long");
-        held = std::move(text);
+        held = refuses ? throw std::length_error("too long") : std::move(text);
     }
     BusyPointer busy() { return [this](bool on) { log += on ? "busy " : "done "; }; }
 };
 
 } // namespace
 
-// The buffer is hidden under the busy pointer while the text is quoted, then shown, selected and
-// copied; with auto paste on the clipboard's text is quoted on its way in, without a paste of its
-// own, and a clipboard without text leaves everything as it was. Whatever fails, the buffer shows
-// again before the busy pointer goes.
+// Hidden under the busy pointer while quoting, then shown, selected and copied; auto paste quotes
+// the clipboard on its way in; whatever fails, the buffer shows again before the busy pointer goes.
 TEST(QuoteCommand, commandsRunTheirStepsInOrder)
 {
     LoggedBuffer b;

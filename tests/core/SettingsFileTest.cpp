@@ -25,9 +25,7 @@ using namespace navrik;
 
 // Counts the process's umask calls: reading the umask by setting it races with every thread
 // that creates a file meanwhile, so the settings file must never call it.
-namespace {
-int g_umaskCalls = 0;
-}
+static int g_umaskCalls = 0;
 extern "C" mode_t umask(mode_t mask)
 {
     ++g_umaskCalls;
@@ -77,8 +75,7 @@ protected:
     }
     std::string contents() const { return std::string(std::istreambuf_iterator<char>(std::ifstream(m_file).rdbuf()), {}); }
 
-    // The write must fail with the user's message, saying why, and leave the file and its
-    // directory as they were.
+    // The write fails with the user's message, saying why, leaving the file and its folder as they were.
     void expectWriteFails(const std::string& why, std::string_view value = "1") const
     {
         const std::string before = contents();
@@ -320,16 +317,11 @@ TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
             ::_exit(0);
         }
     }
-    for (const pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    int missing = 0;
-    for (int writer = 0; writer < 2; ++writer) {
-        for (int i = 0; i < kKeys; ++i)
-            missing += document().number("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), -1) != i;
-    }
+    int status = 0, missing = 0;
+    for (const pid_t child : children)
+        EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int key = 0; key < 2 * kKeys; ++key)
+        missing += document().number("Inyou", "K" + std::to_string(key / kKeys) + "_" + std::to_string(key % kKeys), -1) != key % kKeys;
     EXPECT_EQ(missing, 0);
 
     // A save that never ends elsewhere (a stopped process) gives the write error, not a hang.

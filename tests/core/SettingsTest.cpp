@@ -85,8 +85,7 @@ TEST(Settings, AFailedSaveKeepsTheWholeFile)
     Settings values;
     values.setText(Key::HotKey, "Ctrl+Q\r\nFormTop=1");
     EXPECT_THROW(saveSettings(file, {{values, SettingSaver::MainWindow}}), Error);
-    std::ifstream in(file.path(), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(std::ifstream(file.path(), std::ios::binary).rdbuf()), {}), before);
     fs::remove_all(dir);
 }
 

@@ -25,15 +25,8 @@ TEST(TextWidth, splitKeepsWholeCharactersAndAlwaysProgresses)
         long long budget;
         std::size_t head;
     } cases[] = {
-        {"", -3, 0},
-        {"abcdef", 6, 6},        // fits exactly: no split
-        {"abcdef", 4, 4},
-        {"abあ", 3, 2},          // a double-byte character is never cut
-        {"😀😀", 3, 4},          // emoji: 4 bytes, 2 columns
-        {"ｱｲｳｴ", 3, 9},          // half-width katakana: 3 bytes, 1 column
-        {"a\xFF\xFE" "b", 3, 3}, // invalid bytes: 1 column each
-        {"あいう", 1, 3},        // wider than the budget: still one character
-        {"あbc", -5, 3},
+        {"", -3, 0}, {"abcdef", 6, 6}, {"abcdef", 4, 4}, {"abあ", 3, 2}, {"😀😀", 3, 4}, {"ｱｲｳｴ", 3, 9},
+        {"a\xFF\xFE" "b", 3, 3}, {"あいう", 1, 3}, {"あbc", -5, 3}, // wider than the budget: still one character
         {"\xE3\x81" "a", 1, 1},  // a cut-short sequence goes a byte at a time
         // Clusters stay whole: the cut moves before the cluster, or after it when the cluster
         // alone is wider than the budget.

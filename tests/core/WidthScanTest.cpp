@@ -38,10 +38,8 @@ std::size_t referenceHead(std::string_view line, std::int64_t budget)
     return pos;
 }
 
-// Lines long enough to cross many blocks, mostly of the characters the vector path takes, with
-// the ones it leaves (four-byte characters, E0 and ED leads, half-width katakana beside other
-// EF characters, bytes that are not UTF-8) and marks that join the character before them
-// sprinkled in, some cut at the line's end.
+// Lines across many blocks, mostly of what the vector path takes, with what it leaves (four-byte
+// characters, E0 and ED leads, EF characters, bytes not UTF-8) and joining marks sprinkled in.
 std::string generatedLine(std::mt19937& random)
 {
     static const std::vector<std::string> common = {"a", " ", "~", "あ", "漢", "é", "、", "！", "ｿ"};
@@ -52,8 +50,7 @@ std::string generatedLine(std::mt19937& random)
     const std::size_t length = random() % 160;
     const bool plain = random() % 3 == 0;
     while (line.size() < length) {
-        const bool pickRare = !plain && random() % 12 == 0;
-        const auto& set = pickRare ? rare : common;
+        const auto& set = !plain && random() % 12 == 0 ? rare : common;
         line += set[random() % set.size()];
     }
     return line;

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-// A stand-in for the desktop portal's global shortcuts on a private session bus: it opens
-// sessions, binds the first session's shortcuts and turns later ones down (as a user might), and
-// emits Activated for the bound shortcut when its Press is called. With --bind-nothing it answers
-// the first session's BindShortcuts with success and an empty list, as KDE Plasma 5.27 does,
-// until its Assign (the user giving the shortcut a key) reports the shortcut in ShortcutsChanged.
+// A stand-in desktop portal's global shortcuts: binds the first session's shortcuts, turns later
+// ones down, and emits Activated on Press. --bind-nothing binds nothing, with success, as KDE
+// Plasma 5.27 does, until Assign reports the shortcut in ShortcutsChanged.
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-// A stand-in X session manager over libSM and libICE, for the tests to ask Navrik for the saves a
-// desktop's session manager asks for. It listens, writes a cookie for its address to the ICE
-// authority file named by $ICEAUTHORITY (only a client given that file may connect), prints
-// "listening ADDRESS" (the value for SESSION_MANAGER), then reads one command a line and prints one
-// line when the client has answered it:
+// A stand-in X session manager (libSM, libICE): it writes its cookie to $ICEAUTHORITY, prints
+// "listening ADDRESS" (for SESSION_MANAGER), then takes one command a line and prints one line
+// when the client has answered it:
 //   checkpoint  a save the session goes on after              -> saved | save failed
 //   logoff      a save before a log-off the client may cancel -> saved | save failed | cancelled
 //   cancel      the log-off is called off                     -> running on
@@ -16,6 +14,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -31,11 +30,7 @@ bool s_cancelled = false;    // the client asked to call the log-off off
 std::vector<IceConn> s_connections;
 volatile std::sig_atomic_t s_stop = 0;
 
-void say(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
+void say(const std::string& line) { std::printf("%s\n", line.c_str()), std::fflush(stdout); }
 
 void saveYourself(bool shutdown, const char* answer)
 {
@@ -46,10 +41,8 @@ void saveYourself(bool shutdown, const char* answer)
 
 void closed(SmsConn conn)
 {
-    if (conn == s_client) {
-        s_client = nullptr;
-        say("closed");
-    }
+    if (conn == s_client)
+        s_client = nullptr, say("closed");
 }
 
 Status registerClient(SmsConn conn, SmPointer, char*)
@@ -92,14 +85,10 @@ Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callback
         IceCloseConnection(ice);
     };
     callbacks->set_properties.callback = [](SmsConn, SmPointer, int count, SmProp** props) {
-        for (int i = 0; i < count; ++i)
-            SmFreeProperty(props[i]);
-        std::free(props);
+        std::for_each(props, props + count, SmFreeProperty), std::free(props);
     };
     callbacks->delete_properties.callback = [](SmsConn, SmPointer, int count, char** names) {
-        for (int i = 0; i < count; ++i)
-            std::free(names[i]);
-        std::free(names);
+        std::for_each(names, names + count, [](char* name) { std::free(name); }), std::free(names);
     };
     callbacks->get_properties.callback = [](SmsConn conn, SmPointer) { SmsReturnProperties(conn, 0, nullptr); };
     return 1;
@@ -152,20 +141,15 @@ void command(const std::string& line)
 int main()
 {
     char error[256] = "";
-    if (!SmsInitialize("navrik-tests", "1", newClient, nullptr, nullptr, sizeof error, error)) {
-        std::fprintf(stderr, "SmsInitialize: %s\n", error);
-        return 1;
-    }
     int count = 0;
     IceListenObj* listeners = nullptr;
-    if (!IceListenForConnections(&count, &listeners, sizeof error, error)) {
-        std::fprintf(stderr, "IceListenForConnections: %s\n", error);
+    if (!SmsInitialize("navrik-tests", "1", newClient, nullptr, nullptr, sizeof error, error)
+        || !IceListenForConnections(&count, &listeners, sizeof error, error)) {
+        std::fprintf(stderr, "no session manager: %s\n", error);
         return 1;
     }
-    if (!writeAuthority(count, listeners)) {
-        std::perror("the ICE authority file ($ICEAUTHORITY)");
-        return 1;
-    }
+    if (!writeAuthority(count, listeners))
+        return std::perror("the ICE authority file ($ICEAUTHORITY)"), 1;
     // Ended by the test: leave the loop so that the listening sockets are removed.
     std::signal(SIGTERM, [](int) { s_stop = 1; });
     std::signal(SIGINT, [](int) { s_stop = 1; });
@@ -191,12 +175,10 @@ int main()
             for (size_t end; (end = input.find('\n')) != std::string::npos; input.erase(0, end + 1))
                 command(input.substr(0, end));
         }
-        for (int i = 0; i < count; ++i) {
-            IceAcceptStatus status;
-            if (fds[1 + i].revents)
-                if (IceConn conn = IceAcceptConnection(listeners[i], &status))
-                    s_connections.push_back(conn);
-        }
+        IceAcceptStatus accepted;
+        for (int i = 0; i < count; ++i)
+            if (IceConn conn = fds[1 + i].revents ? IceAcceptConnection(listeners[i], &accepted) : nullptr)
+                s_connections.push_back(conn);
         const std::vector<IceConn> open(s_connections);
         for (size_t i = 0; i < open.size(); ++i) {
             if (!fds[1 + count + i].revents)
@@ -205,11 +187,8 @@ int main()
             if (status == IceProcessMessagesSuccess)
                 continue;
             if (status == IceProcessMessagesIOError) {
-                if (s_client && SmsGetIceConnection(s_client) == open[i]) {
-                    SmsConn client = s_client;
-                    closed(client);
-                    SmsCleanUp(client);
-                }
+                if (SmsConn client = s_client; client && SmsGetIceConnection(client) == open[i])
+                    closed(client), SmsCleanUp(client);
                 IceSetShutdownNegotiation(open[i], False);
                 IceCloseConnection(open[i]);
             }

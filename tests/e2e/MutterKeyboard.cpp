@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A keyboard for headless mutter, whose seat has none: wl-clipboard's tools reach the clipboard
-// through a window of their own that must get the keyboard's focus, as on a GNOME desktop. A
-// remote desktop session of mutter's adds a virtual keyboard at its first key, and keeps it for
-// as long as this program's connection to the session bus lasts.
+// A keyboard for headless mutter, whose seat has none (wl-clipboard's windows need its focus): a
+// remote desktop session adds one at its first key and keeps it while this program runs.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>

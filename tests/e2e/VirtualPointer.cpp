@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A pointer device for headless sway, which has none, through wlroots' virtual pointer protocol
-// (declared here: Debian 12 ships no file of it). Each line of standard input is sent as soon as
-// it comes: "move X Y" (a place on the output, of the size the arguments give), "press" or
-// "release" (the left button).
+// A pointer for headless sway through wlroots' virtual pointer protocol (declared here: Debian 12
+// ships no file of it). Each input line is sent at once: "move X Y", "press" or "release".
 #include <wayland-client.h>
 
 #include <cstdint>

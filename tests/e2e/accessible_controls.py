@@ -1,8 +1,7 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-# A screen reader's view of Navrik over the accessibility bus: prints every control of its
-# windows as "role<TAB>name<TAB>actions", one a line, after pressing 設定 through the bus so the
-# settings dialog shows too. Exits 1 when a button, field or check box has no name.
+# A screen reader's view of both windows (設定 pressed through the bus): prints each control as
+# "role<TAB>name<TAB>actions"; exits 1 when a button, field or check box has no name.
 import sys
 import time
 

@@ -5,19 +5,15 @@
 set -euo pipefail
 
 NAVRIK=${1:?usage: $0 path/to/navrik}
-# Screenshots and logs are kept here (ctest sets it under the build folder).
 ARTIFACTS=${NAVRIK_ARTIFACTS:-${TMPDIR:-/tmp}/navrik-artifacts}
 TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d)
 XVFB_PID=
 NAVRIK_PID=
-# What the program is started through (env, nohup), in front of its path.
-NAVRIK_LAUNCH=()
-# Commands run on exit before the program and the display end (helpers a test started).
-AT_EXIT=()
+NAVRIK_LAUNCH=() # what the program is started through (env, nohup)
+AT_EXIT=()       # commands run on exit before the program and the display end
 mkdir -p "$ARTIFACTS"
-# Never the desktop's own session manager or Wayland compositor (Navrik would take its shortcut
-# through the desktop's portal): a test that wants one starts its own.
+# Never the desktop's own session manager or compositor: a test that wants one starts its own.
 unset SESSION_MANAGER WAYLAND_DISPLAY
 
 cleanup() {
@@ -43,8 +39,7 @@ need() {
     for tool; do command -v "$tool" >/dev/null || skip "$tool missing"; done
 }
 
-# own_session: a runtime folder (for the one-instance lock and socket) and settings folder of
-# the test's own, for this script and every Navrik it starts itself.
+# own_session: a runtime and a settings folder of the test's own, for it and every Navrik it starts.
 own_session() {
     export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb
     mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
@@ -69,9 +64,7 @@ start_display() {
     command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "Xvfb or xdotool missing"
     command -v xdpyinfo >/dev/null || skip "xdpyinfo missing"
     exec 3>"$WORK/display"
-    # -noreset: without it the server resets itself whenever its last client disconnects, and a
-    # client connecting in the middle of that reset (a slow-starting navrik after our first
-    # poll) is refused with "could not connect to display".
+    # -noreset: else a client connecting while the server resets after its last client left is refused.
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 3>&-
@@ -127,9 +120,8 @@ no_keeper() { ! keeper >/dev/null; }
 
 window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
-# navrik_windows TITLE: the ids of Navrik's shown windows (by their class) titled TITLE. The title
-# is read from _NET_WM_NAME, which is UTF-8 in any locale; Qt writes WM_NAME in the locale's
-# encoding, so a search of WM_NAME (xdotool search --name) misses 設定 without a UTF-8 locale.
+# navrik_windows TITLE: Navrik's shown windows titled TITLE, by _NET_WM_NAME (UTF-8 in any
+# locale, which WM_NAME and so xdotool search --name are not).
 navrik_windows() {
     local w
     for w in $(xdotool search --onlyvisible --class '^Navrik$' 2>/dev/null); do
@@ -141,8 +133,7 @@ main_window() { navrik_windows Navrik | head -1 | grep .; }
 no_main_window() { ! main_window >/dev/null; }
 dialog_window() { navrik_windows 設定 | head -1 | grep .; }
 
-# class_window CLASS: the id of a shown window of another program, by the class it was started
-# with (xterm -class CLASS): a shell's start-up file can retitle a terminal, not reclass it.
+# class_window CLASS: a shown window of another program by its class (xterm -class CLASS).
 class_window() { xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -1 | grep .; }
 
 # geometry [WINDOW]: prints "X Y WIDTH HEIGHT" of the window, by default the main window.
@@ -153,7 +144,6 @@ geometry() {
 }
 
 geometry_is() { [[ $(geometry) == "$*" ]]; }
-
 screenshot() {
     import -window root "$ARTIFACTS/$TEST_NAME-$1.png"
     echo "screenshot: $ARTIFACTS/$TEST_NAME-$1.png"

@@ -1,10 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The quote Navrik leaves on the clipboard pastes after Navrik has ended. Without a clipboard
-# manager its keeper serves it after --quit (as 終了) and after SIGTERM, a text larger than one X
-# request too, until another program copies; the keeper ends then, and when the display goes
-# away. A clipboard manager (the tests' own) is handed the text once; one that refuses it leaves
-# the keeper serving.
+# The quote pastes after Navrik has ended: its keeper serves it (a long text too) after --quit
+# and SIGTERM until another program copies or the display goes; a clipboard manager is handed it
+# once, and one that refuses leaves the keeper serving.
 source "$(dirname "$0")/harness.sh"
 need xclip
 OWNER=${NAVRIK_CLIPBOARD_OWNER:?the clipboard_owner helper}

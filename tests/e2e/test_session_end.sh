@@ -1,10 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# Ending Navrik from outside. SIGTERM, SIGINT and SIGHUP save the settings and exit with 0
-# (that one ignored at the start, as under nohup, stays ignored is StartupTest's), also after a
-# mail was pasted into the quote mark field (it keeps the first line). Under a
-# session manager a checkpoint and a log-off save and Navrik runs on; the end of the session
-# saves and exits with 0, leaving its quote on the clipboard.
+# Ending Navrik from outside: SIGTERM, SIGINT and SIGHUP save and exit with 0. Under a session
+# manager a checkpoint and a log-off save and Navrik runs on; the end of the session saves and
+# exits with 0, leaving its quote on the clipboard.
 source "$(dirname "$0")/harness.sh"
 need xclip
 
@@ -44,9 +42,8 @@ for signal in TERM INT HUP; do
 done
 NAVRIK_LAUNCH=()
 
-# The session manager: the tests' own, driven a line at a time through a pipe. session COMMAND
-# ANSWER: sends COMMAND (nothing when it is empty) and checks the manager's next answer, which it
-# gives once Navrik has done what it asked.
+# session COMMAND ANSWER: sends COMMAND (if any) to the tests' own session manager and checks its
+# next answer, given once Navrik has done what it asked.
 ANSWERED=1 # the line that gives the manager's address
 answered() { (($(wc -l <"$WORK/session.log") >= ANSWERED)); }
 session() {
@@ -76,8 +73,7 @@ session checkpoint saved
 saved_complete "> A" || fail "the checkpoint did not save: $(cat -A "$WORK/config/tolvane.ini")"
 navrik_running || fail "the checkpoint ended Navrik: $(cat "$WORK/navrik.log")"
 
-# A log-off saves without calling it off; when the log-off is called off, Navrik runs on and
-# takes input again.
+# A log-off saves; called off, Navrik runs on and takes input again.
 type_mark "B"
 session logoff saved
 saved_complete "> AB" || fail "the log-off did not save: $(cat -A "$WORK/config/tolvane.ini")"
@@ -85,7 +81,7 @@ session cancel "running on"
 navrik_running || fail "the log-off ended Navrik: $(cat "$WORK/navrik.log")"
 type_mark "C"
 
-# The real end of the session saves and exits with 0, and the quote Navrik leaves still pastes.
+# The end of the session saves and exits with 0, and Navrik's quote still pastes.
 set_clipboard $'first line\nsecond line'
 "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"
 session die closed

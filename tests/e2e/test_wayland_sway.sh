@@ -1,9 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# Headless sway with a native Wayland window focused: navrik --paste-and-quote quotes the mail
-# that wl-copy put on the clipboard, and wl-paste reads the quote, after Navrik has ended too.
-# Without any rule the icon-mode window floats at 32 by 32, where it was placed, and follows a
-# drag; so does the window in window mode, which sway moves.
+# Headless sway, a native Wayland window focused: --paste-and-quote quotes wl-copy's mail for
+# wl-paste, after Navrik has ended too. The icon floats where it was placed and follows a drag;
+# so does the window, which sway moves.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/wayland.sh"
 need wl-copy wl-paste xev xprop

@@ -1,15 +1,10 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# Under a window manager (openbox, started for this test alone, with one display for both
-# runs). A stored place that X11 cannot reach starts the window at its first-run place and a
-# stored width larger than the screen is cut to it, the window moving to fit, while the file
-# keeps both; アイコン化
-# minimises Navrik (its WM_STATE turns Iconic) and `wmctrl -a` brings it back where it
-# was, in window mode and in icon mode, on top of other windows again where it was before.
-# Then, at a first run, after 最上面に配置 has made the main window anew, the settings dialog's
-# frame opens in the middle of the screen above the main window, and closing the main window
-# from the window manager while the dialog is open saves the main window's share, ends the
-# dialog without saving its own, and exits with 0.
+# Under openbox: a stored place X11 cannot reach and a width beyond the screen are cut to it,
+# the file keeping both; アイコン化 minimises and `wmctrl -a` restores Navrik where it was, in
+# both modes, on top again where it was. At a first run after 最上面に配置 the dialog's frame
+# opens centred above the main window, and closing the main window from the window manager
+# while the dialog is open saves both windows' shares and exits with 0.
 source "$(dirname "$0")/harness.sh"
 need openbox wmctrl xprop xwininfo
 
@@ -17,8 +12,7 @@ wm_state() { xprop -id "$WID" WM_STATE 2>/dev/null | sed -n 's/.*window state: /
 state_is() { [[ $(wm_state) == "$1" ]]; }
 on_top() { WID=$(main_window) && xprop -id "$WID" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
 
-# A right click at X Y opens the menu; Up from no selection reaches its last item, 終了,
-# a second Up the 追加オプション submenu, and a third アイコン化.
+# A right click at X Y opens the menu; Up from no selection reaches 終了, Up Up Up アイコン化.
 choose_from_menu() {
     local x=$1 y=$2; shift 2
     xdotool mousemove "$x" "$y" click 3
@@ -38,8 +32,7 @@ minimise_and_restore() {
     wait_until 10 geometry_is $before || fail "back at $(geometry), not $before"
 }
 
-# frame_centred WINDOW: its frame (the client area and the extents openbox reports) stands in
-# the middle of the 1024 by 768 screen, within a pixel.
+# frame_centred WINDOW: its frame (with openbox's extents) is centred within a pixel.
 frame_centred() {
     local x y w h left right top bottom
     read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
@@ -80,8 +73,7 @@ wait_exit 15
 grep -q $'FormLeft=40000\r' "$WORK/config/tolvane.ini" && grep -q $'FormTop=-40000\r' "$WORK/config/tolvane.ini" \
     || fail "stored place not kept: $(tr -d '\r' <"$WORK/config/tolvane.ini")"
 
-# A first run on the same display: 最上面に配置 makes the main window again, then ConfigBtn
-# opens the dialog, which stays above it.
+# A first run: 最上面に配置 makes the main window again, then ConfigBtn opens the dialog.
 rm "$WORK/config/tolvane.ini"
 start_navrik
 choose_from_menu 421 125 Down Down Down Down

@@ -1,34 +1,21 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The two windows without a window manager, on one display, Navrik started three times.
-# 1. The main window appears at its first-run place and size; a clipboard owner that stops
-# answering in the middle of a paste and then goes away leaves the buffer as it was (quoting
-# afterwards quotes the text pasted before); Alt+F4 typed into the quote mark field ends the
-# program with exit code 0.
-# 2. The settings dialog: open it from 設定; toggle 最上面に配置 and find the dialog still above
-# the main window and holding the focus, also after an error box; have another client destroy
-# the dialog's window and find the main window usable again and the dialog opening anew; OK,
-# and 終了 from the popup menu ends Navrik with 0. (What the dialog's boxes do and what is
-# saved are TConfigFormTest's.)
-# 3. Icon mode chosen from the popup menu, the menu opened over the resting pointer, and its
-# first item quoting.
+# The two windows without a window manager, Navrik started three times on one display.
+# 1. The first-run place; a clipboard owner that stops answering in the middle of a paste and
+# then goes away leaves the buffer as it was; Alt+F4 in the quote mark field exits with 0.
+# 2. The settings dialog stays above the main window with the focus through 最上面に配置 and an
+# error box; destroyed by another client it lets the main window go; 終了 exits with 0.
+# 3. The popup menu at the pointer, from a right click and from resting on the icon.
 source "$(dirname "$0")/harness.sh"
 need xclip
 
-# The tool buttons' centres on the screen: the window stands at 201,110 and its panel's client
-# area starts one pixel in.
-PASTE_BTN="379 128"
-MAKE_BTN="328 128"
-# Menu items lie below the menu's top-left corner, about 21 pixels apart, with a
-# thinner separator after the first one (see the menu screenshot).
-K1_Y=11
-AUTOPASTE_Y=35
+# The tool buttons' centres (the window at 201,110); menu items below the menu's corner.
+PASTE_BTN="379 128" MAKE_BTN="328 128" K1_Y=11 AUTOPASTE_Y=35
 
 # above A B: window A stands above window B (xwininfo lists the top one first).
 above() {
-    local order
+    local order a b
     order=$(xwininfo -root -children | awk '$1 ~ /^0x/ {print $1}')
-    local a b
     a=$(grep -nx "$(printf '0x%x' "$1")" <<<"$order" | cut -d: -f1)
     b=$(grep -nx "$(printf '0x%x' "$2")" <<<"$order" | cut -d: -f1)
     [[ -n $a && -n $b && $a -lt $b ]]
@@ -66,15 +53,12 @@ xdotool key alt+F4
 wait_exit 15
 [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
 
-# Saved in window mode at the same place, it starts there again each time.
 start_navrik
 open_settings
-# Centred on the 1024 by 768 screen.
-[[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(geometry "$DIALOG")"
+[[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(geometry "$DIALOG"), not centred"
 screenshot dialog
 
-# 最上面に配置, on and off: the main window is made again each time, and the dialog stays above
-# it with the focus.
+# 最上面に配置 on and off makes the main window anew; the dialog stays above it with the focus.
 for state in on off; do
     xdotool mousemove $((379 + 20)) $((271 + 88)) click 1
     wait_until 5 remade "$WID" || fail "the main window was not made again (最上面に配置 $state)"
@@ -94,15 +78,14 @@ wait_until 10 no_error_box || fail "the error box did not close"
 rmdir "$WORK/config/tolvane.ini"
 wait_until 5 focused "$DIALOG" || fail "focus on $(xdotool getwindowfocus) after the error box, not the dialog"
 
-# Another client destroys the dialog's window: the dialog is closed and saves, and the main
-# window takes input again and opens the dialog anew.
+# Another client destroys the dialog's window: it saves, and the main window takes input again.
 xdotool windowclose "$DIALOG"
 wait_until 10 test -f "$WORK/config/tolvane.ini" || fail "the destroyed dialog did not save"
 wait_until 10 focused "$WID" || fail "the main window is still blocked after the dialog was destroyed"
 open_settings
 [[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog made again at $(geometry "$DIALOG")"
 
-# OK closes it, and 終了 (the popup menu's last item, Up from no selection) ends the program.
+# OK closes it; 終了 (the menu's last item, Up from no selection) ends the program.
 xdotool mousemove $((379 + 192 + 32)) $((271 + 84 + 10)) click 1
 wait_until 10 dialog_closed || fail "OK did not close the dialog"
 xdotool mousemove 217 126 click 3

@@ -1,15 +1,13 @@
 # SPDX-License-Identifier: MIT
 # Shared steps of the Wayland end-to-end tests, sourced after harness.sh: a headless compositor
-# with XWayland, a native Wayland window that has the focus, and the Wayland clipboard through
-# wl-clipboard. The compositor runs as an ordinary user (sway refuses root; as root the tests
-# use nobody), everything else as the test's own user, which reaches the compositor's sockets.
+# with XWayland (run as nobody when the tests run as root: sway refuses root), a focused native
+# Wayland window, and the Wayland clipboard through wl-clipboard.
 
 COMPOSITOR_PID=
 at_exit 'stop_compositor'
 stop_compositor() {
     [[ -n $COMPOSITOR_PID ]] || return 0
-    # Navrik first (a command may have started it), so that it ends as it would at log-off, and
-    # ends before its display does.
+    # Navrik first, as at log-off, before its display ends.
     timeout 10 "$NAVRIK" --quit
     wait_until 10 eval '! navrik_running'
     kill "$COMPOSITOR_PID"; wait "$COMPOSITOR_PID"
@@ -29,32 +27,29 @@ compositor_home() {
     at_exit "rm -rf $SESSION"
 }
 
-# tell_display: the command the compositor runs once XWayland is there: it lets the test's user
-# in (XWayland admits only the compositor's user) and writes the display's name for
-# wait_x_display.
-tell_display() {
-    echo "xhost +si:localuser:$(id -un) >/dev/null && printenv DISPLAY >$SESSION/display"
+# tell_display: what the compositor runs once XWayland is there: it lets the test's user in and
+# writes the display's name for wait_x_display. tell_display_script: the same as a script.
+tell_display() { echo "xhost +si:localuser:$(id -un) >/dev/null && printenv DISPLAY >$SESSION/display"; }
+tell_display_script() {
+    printf '#!/bin/sh\n%s\n%s' "$(tell_display)" "${1:-}" >"$SESSION/tell-display"
+    chmod +x "$SESSION/tell-display"
 }
 
-# wait_wayland_socket: sets WAYLAND_DISPLAY to the compositor's socket, by its full path.
-wait_wayland_socket() {
+# compositor_started: the compositor started last is COMPOSITOR_PID; sets WAYLAND_DISPLAY to its
+# socket, by its full path, and DISPLAY to its XWayland.
+compositor_started() {
+    COMPOSITOR_PID=$!
     wait_until 30 eval 'wayland_socket >/dev/null || ! kill -0 $COMPOSITOR_PID' 2>/dev/null
     WAYLAND_DISPLAY=$(wayland_socket) || skip "the compositor did not start: $(tail -5 "$WORK/compositor.log")"
     export WAYLAND_DISPLAY
+    wait_until 30 test -s "$SESSION/display" || skip "XWayland did not start: $(tail -5 "$WORK/compositor.log")"
+    export DISPLAY=$(cat "$SESSION/display")
+    wait_until 30 xdpyinfo >/dev/null 2>&1 || fail "XWayland does not answer on $DISPLAY"
 }
 wayland_socket() {
     local socket
-    for socket in "$SESSION"/wayland-*; do
-        [[ -S $socket ]] && echo "$socket" && return 0
-    done
+    for socket in "$SESSION"/wayland-*; do [[ -S $socket ]] && echo "$socket" && return 0; done
     return 1
-}
-
-# wait_x_display FILE: sets DISPLAY to what the compositor's child wrote into FILE.
-wait_x_display() {
-    wait_until 30 test -s "$1" || skip "XWayland did not start: $(tail -5 "$WORK/compositor.log")"
-    export DISPLAY=$(cat "$1")
-    wait_until 30 xdpyinfo >/dev/null 2>&1 || fail "XWayland does not answer on $DISPLAY"
 }
 
 # start_sway: headless sway 1.7 with XWayland; sets SWAYSOCK, WAYLAND_DISPLAY and DISPLAY.
@@ -64,45 +59,36 @@ start_sway() {
     printf 'xwayland force\nexec %s\n' "$(tell_display)" >"$SESSION/config"
     env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" WLR_BACKENDS=headless WLR_RENDERER=pixman \
         WLR_LIBINPUT_NO_DEVICES=1 "${AS_USER[@]}" sway -c "$SESSION/config" >"$WORK/compositor.log" 2>&1 &
-    COMPOSITOR_PID=$!
-    wait_wayland_socket
+    compositor_started
     wait_until 30 eval 'compgen -G "$SESSION/sway-ipc.*.sock" >/dev/null' || fail "no sway IPC socket"
     export SWAYSOCK=$(compgen -G "$SESSION/sway-ipc.*.sock" | head -1)
-    wait_x_display "$SESSION/display"
 }
 
-# start_kwin: headless KWin on its virtual backend with XWayland; sets WAYLAND_DISPLAY and
-# DISPLAY. Run inside a private session bus, as the test's own user, whom the bus admits. KWin is
-# run from a copy: the installed program
-# carries a file capability (to raise its own limits), which a container may refuse to grant.
+# start_kwin: headless KWin on its virtual backend, inside a private session bus, as the test's
+# own user, whom the bus admits. Run from a copy: the installed program carries a file
+# capability, which a container may refuse to grant.
 start_kwin() {
     need kwin_wayland Xwayland setpriv xhost
     compositor_home
     cp "$(command -v kwin_wayland)" "$SESSION/kwin_wayland"
-    printf '#!/bin/sh\n%s\n' "$(tell_display)" >"$SESSION/tell-display"
-    chmod +x "$SESSION/tell-display"
+    tell_display_script
     env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
         KWIN_COMPOSE=Q "$SESSION/kwin_wayland" --virtual --xwayland --no-lockscreen \
         --socket wayland-navrik "$SESSION/tell-display" >"$WORK/compositor.log" 2>&1 &
-    COMPOSITOR_PID=$!
-    wait_wayland_socket
-    wait_x_display "$SESSION/display"
+    compositor_started
 }
 
-# start_mutter: headless mutter, GNOME's compositor, with XWayland and a keyboard (headless, its
-# seat has none, and wl-clipboard's tools need one); sets WAYLAND_DISPLAY and DISPLAY. Run inside
-# a private session bus. Mutter ends when the command it runs ends: that one waits for mutter.
+# start_mutter: headless mutter (GNOME) inside a private session bus, with a keyboard of ours (its
+# seat has none, and wl-clipboard needs one). Mutter ends when the command it runs ends: that one
+# waits for mutter.
 start_mutter() {
     need mutter Xwayland xhost
     [[ -x ${NAVRIK_MUTTER_KEYBOARD:-} ]] || skip "the mutter_keyboard helper is not built"
     compositor_home
-    printf '#!/bin/sh\n%s\nexec tail -f /dev/null --pid=$PPID\n' "$(tell_display)" >"$SESSION/tell-display"
-    chmod +x "$SESSION/tell-display"
+    tell_display_script 'exec tail -f /dev/null --pid=$PPID'
     env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
         mutter --headless --wayland --virtual-monitor 1024x768 -- "$SESSION/tell-display" >"$WORK/compositor.log" 2>&1 &
-    COMPOSITOR_PID=$!
-    wait_wayland_socket
-    wait_x_display "$SESSION/display"
+    compositor_started
     "$NAVRIK_MUTTER_KEYBOARD" >"$WORK/keyboard.log" 2>&1 &
     at_exit "kill $!"
     wait_until 10 wl-copy --clear 2>/dev/null || fail "mutter's seat has no keyboard: $(cat "$WORK/keyboard.log")"

@@ -10,20 +10,10 @@ namespace navrik::fuzz {
 // Takes the fuzzer's bytes apart: a few leading bytes choose the options, the rest is the text.
 class FuzzInput {
 public:
-    FuzzInput(const std::uint8_t* data, std::size_t size)
-        : m_rest(reinterpret_cast<const char*>(data), size)
-    {
-    }
+    FuzzInput(const std::uint8_t* data, std::size_t size) : m_rest(reinterpret_cast<const char*>(data), size) {}
 
     // The next byte, or 0 when none is left.
-    std::uint8_t byte()
-    {
-        if (m_rest.empty())
-            return 0;
-        const auto b = static_cast<std::uint8_t>(m_rest.front());
-        m_rest.remove_prefix(1);
-        return b;
-    }
+    std::uint8_t byte() { return m_rest.empty() ? 0 : static_cast<std::uint8_t>(take(1)[0]); }
 
     // The next n bytes (fewer at the end).
     std::string_view take(std::size_t n)

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The quote stream on any bytes, in all three ways of breaking. Breaking at the width or smartly:
-// every output line starts with the mark (and, with smart breaking, a continuation with the
-// line's carried quote prefix), removing those and the breaks the stream inserted gives back the
-// input byte for byte, and no output line is wider than the mark plus the budget unless it holds
-// a single cluster (or, smart, a link), and no break falls inside a cluster. Re-flowed: see
-// checkReflowed.
+// The quote stream on any bytes, in all three ways of breaking. At the width or smartly: each
+// output line starts with the mark (and a smart continuation with the carried quote prefix),
+// without those and the inserted breaks the output is the input byte for byte, no break falls
+// inside a cluster, and no line is wider than the mark plus the budget unless it holds a single
+// cluster (or, smart, a link). Re-flowed: see checkReflowed.
 #include "FuzzInput.h"
 
 #include "core/LineBreak.h"
@@ -14,6 +13,7 @@
 #include "core/SmartBreaker.h"
 #include "core/TextWidth.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <set>
@@ -27,8 +27,7 @@ namespace {
 bool holdsLink(std::string_view text)
 {
     std::string lower(text); // link schemes in any case
-    for (char& c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+    std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return lower.find("://") != lower.npos || lower.find("mailto:") != lower.npos || lower.find("www.") != lower.npos
         || lower.find("\\\\") != lower.npos;
 }
@@ -68,10 +67,8 @@ Kept kept(std::string_view text, std::string_view mark, const Kept* input = null
     return kept;
 }
 
-// Re-flowed: every line starts with the mark, the characters but quote marks and blanks stay in
-// order, each blank line comes out after the same characters as it came in, and a line wider than
-// the mark and the budget is an input line whole, holds a link, or holds a single cluster after
-// its quote prefix (and blanks after it).
+// Re-flowed: every line has the mark, the characters but quote marks and blanks and the blank
+// lines stay in order, and a line beyond the budget is an input line, a link or one cluster.
 void checkReflowed(std::string_view text, const std::string& mark, std::int64_t budget)
 {
     const std::string quoted = quoteText(text, mark, budget, BreakStyle::Reflow);

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The two readers of plain text, on the same bytes, against plain reference readings.
-// The spin fields' number reader: leading spaces, then a decimal number with at most one sign in
-// the 32-bit range, or "$" and hexadecimal digits that fit 32 bits taken as a bit pattern;
-// anything else reads as MinValue. The line splitter: CR LF, a lone LF and a lone CR each end a
-// line, the empty text after a final break is no line, and the complete-lines length stops
-// before a CR at the very end, which may still become a CR LF.
+// The spin fields' number reader and the line splitter on the same bytes, against reference
+// readings (below).
 #include "core/LineBreak.h"
 #include "core/SpinValue.h"
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The settings file on any bytes: setting one key changes only the units of that key's line
-// (bytes, or a UTF-16 file's code units), or adds its line, or its section and its line; every
-// other key reads as before, the key reads back what was set, and setting the value it already
-// has leaves the file byte for byte.
+// The settings file on any bytes: setting a key changes only its own line (or adds it), every
+// other key reads as before, and setting the value it already has leaves the file as it was.
 #include "FuzzInput.h"
 
 #include "core/Settings.h"

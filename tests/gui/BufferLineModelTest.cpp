@@ -5,21 +5,14 @@
 #include "core/QuoteCommand.h"
 #include "core/QuoteStream.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QClipboard>
-#include <QPlainTextEdit>
-#include <QStringDecoder>
-#include <QTextBlock>
+#include <QtWidgets>
 #include <QtTest>
 
 using namespace navrik;
 
 namespace {
 
-QString lfOnly(QString text)
-{
-    return text.replace("\r\n", "\n").replace('\r', '\n');
-}
+QString lfOnly(QString text) { return text.replace("\r\n", "\n").replace('\r', '\n'); }
 
 // UTF-8 to text, a byte-order mark at the start kept (QString::fromStdString drops it).
 QString fromUtf8(const std::string& text)
@@ -27,12 +20,14 @@ QString fromUtf8(const std::string& text)
     return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(text);
 }
 
-// Quotes a piece of text with the mark "> " in 20 columns.
-std::string quote(std::string_view piece, std::string_view previousEnding, bool)
+// Quotes a piece of text with the mark "> " in the budget, as the quote command does piece by piece.
+LineModel::PieceConverter quoteIn(std::int64_t budget)
 {
-    std::string out;
-    QuoteStream("> ", 18, previousEnding).quote(piece, out);
-    return out;
+    return [budget](std::string_view piece, std::string_view previousEnding, bool) {
+        std::string out;
+        QuoteStream("> ", budget, previousEnding).quote(piece, out);
+        return out;
+    };
 }
 
 } // namespace
@@ -97,7 +92,7 @@ private slots:
         // Quoting the clipboard's text piece by piece while the buffer takes it in, as the
         // quote command does with auto paste on, ends as quoting the whole text at once would.
         QGuiApplication::clipboard()->setText(pasted);
-        QVERIFY(m_buffer.replaceWithConvertedClipboard(quote, 2));
+        QVERIFY(m_buffer.replaceWithConvertedClipboard(quoteIn(18), 2));
         m_buffer.selectAll();
         m_buffer.copySelection();
         const QString quoted = lfOnly(fromUtf8(quoteText(pasted.toStdString(), "> ", 18)));
@@ -117,12 +112,7 @@ private slots:
         const QString longest(BufferLineModel::kLongestLine, QLatin1Char('x'));
         QGuiApplication::clipboard()->setText("a\n" + longest + "y\nb");
         QVERIFY_THROWS_EXCEPTION(Error, pasteCommand(m_buffer));
-        const auto unbroken = [](std::string_view piece, std::string_view, bool) {
-            std::string out;
-            QuoteStream("> ", kUnlimitedLineBudget).quote(piece, out);
-            return out;
-        };
-        QVERIFY_THROWS_EXCEPTION(Error, m_buffer.replaceWithConvertedClipboard(unbroken, 2));
+        QVERIFY_THROWS_EXCEPTION(Error, m_buffer.replaceWithConvertedClipboard(quoteIn(kUnlimitedLineBudget), 2));
         QVERIFY_THROWS_EXCEPTION(Error, m_buffer.setText(("a\r" + longest + "y").toStdString()));
         QCOMPARE(m_edit.toPlainText(), "left over");
         QGuiApplication::clipboard()->setText("a\r" + longest + "\r\nb");

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the Debian package with CPack into a scratch folder and checks it with lintian and
-# dpkg-deb: no lintian error or warning beyond the one named below (so the binaries are
-# stripped), a dependency on every library the programs link, the changelog at the package's
-# version.
+# Builds the Debian package with CPack and checks it: lintian clean, a dependency on every
+# library the programs link, the changelog at the package's version.
 #   check_deb_package.sh BUILD_DIR SCRATCH_DIR
 # Exits 77 (skipped) where the Debian package tools are missing.
 set -uo pipefail

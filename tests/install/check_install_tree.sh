@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the build into a scratch prefix with `cmake --install` and checks the tree a desktop
-# reads: the programs, the menu entry, the AppStream metadata, the icons at every size, the
-# manual pages and the documents, each with the validator Debian ships for it.
+# Installs into a scratch prefix and checks the tree a desktop reads, each part with the
+# validator Debian ships for it.
 #   check_install_tree.sh BUILD_DIR SCRATCH_DIR VERSION
 set -uo pipefail
 build=$1 scratch=$2 version=$3

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the widget tests of the two windows share: the program's headers, the settings file in
-// the folder XDG_CONFIG_HOME names (each widget test has one of its own), making the windows and
-// finding their controls.
+// What the windows' widget tests share: the settings file (in each test's own XDG_CONFIG_HOME),
+// making the windows and finding their controls.
 #pragma once
 
 #include "app/Forms.h"
@@ -10,8 +9,8 @@
 #include "gui/mainwindow/TMainForm.h"
 #include "gui/settings/TConfigForm.h"
 
-#include <QApplication>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <filesystem>
 #include <fstream>
@@ -41,6 +40,17 @@ template <class Control = QWidget> Control* control(const QObject* window, const
     if (!found)
         qFatal("no control %s", name);
     return found;
+}
+
+// The focused control and the next `tabs` that Tab gives the focus to, by their names.
+inline QStringList tabOrder(int tabs)
+{
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < tabs; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    return order;
 }
 
 // Makes both windows and shows the main one; false when it was not exposed in time.

@@ -5,17 +5,6 @@
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QTimer>
-
-#include <memory>
-
 using navrik::test::control;
 
 namespace {
@@ -29,18 +18,6 @@ QString bufferText()
     return QString::fromStdString(navrik::BufferLineModel(buffer()).text());
 }
 
-// Whether the busy pointer shows while the command runs and the window gets to handle its events
-// meanwhile (a timer that is due at once fires during the command, not after it).
-bool busyWhileRunning(void (TMainForm::*command)())
-{
-    auto seen = std::make_shared<bool>(false);
-    QTimer::singleShot(0, MainForm, [seen] { *seen = QGuiApplication::overrideCursor() != nullptr; });
-    (MainForm->*command)();
-    const bool during = *seen;
-    QCoreApplication::processEvents();
-    return during;
-}
-
 } // namespace
 
 class MainFormCommandsTest : public QObject {
@@ -48,7 +25,6 @@ class MainFormCommandsTest : public QObject {
 
 private slots:
     void initTestCase() { QVERIFY(navrik::test::showWindows()); }
-
     void cleanupTestCase() { navrik::destroyWindows(); }
 
     void init()
@@ -73,10 +49,8 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), bufferText());
     }
 
-    // With auto paste on the quote command first replaces the buffer with the clipboard's text,
-    // leaving nothing to undo; line adjustment off breaks no line. A clipboard without text (only
-    // an image, or an empty text) leaves the buffer and the clipboard as they were, and so does
-    // the paste button.
+    // Auto paste replaces the buffer with the clipboard, leaving nothing to undo; a clipboard
+    // without text leaves the buffer and the clipboard as they were, for the paste button too.
     void autoPasteReplacesTheBuffer()
     {
         box("AutoPaste")->setChecked(true);
@@ -103,24 +77,21 @@ private slots:
     void busyPointerWhileWorking()
     {
         QGuiApplication::clipboard()->setText("a\nb\n");
-        QVERIFY(busyWhileRunning(&TMainForm::IconImgDblClick));
+        bool busy = false; // a timer that is due at once fires during the command, not after it
+        QObject during;
+        QTimer::singleShot(0, &during, [&] { busy = QGuiApplication::overrideCursor() != nullptr; });
+        MainForm->IconImgDblClick();
+        QVERIFY(busy);
         QCOMPARE(bufferText(), "> a\n> b\n");
     }
 
-    // Every command from the keyboard: Tab goes from the field through the tool buttons to the
-    // buffer, Space or Enter runs the focused button, Ctrl+Shift+V pastes and Ctrl+Enter quotes
-    // the buffer as it stands (a trimmed mail stays trimmed); the tooltips name the keys.
+    // Every command from the keyboard, in Tab order; Ctrl+Enter quotes the buffer as it stands.
     void keyboardOnly()
     {
         MainForm->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(MainForm));
         control(MainForm, "FlagEdit")->setFocus();
-        QStringList order;
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            order << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(order, QStringList({"MakeBtn", "PasteBtn", "ConfigBtn", "MailBuff"}));
+        QCOMPARE(navrik::test::tabOrder(4), QStringList({"FlagEdit", "MakeBtn", "PasteBtn", "ConfigBtn", "MailBuff"}));
         QGuiApplication::clipboard()->setText("mail\nsignature");
         QTest::keyClick(buffer(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(bufferText(), "mail\nsignature");
@@ -137,10 +108,8 @@ private slots:
         QVERIFY(control(MainForm, "PasteBtn")->toolTip().contains("Ctrl+Shift+V"));
     }
 
-    // Shift+Enter and Ctrl+Shift+Enter type the line break Enter types, so every line typed is a line
-    // the quote command marks. Text pasted with the keys keeps the characters the document takes
-    // for breaks, inside their line; typing next to one types plain text; copying with the keys
-    // gives them back.
+    // Shift+Enter and Ctrl+Shift+Enter type Enter's line break; pasted characters that the document
+    // takes for breaks stay inside their line, and copying gives them back.
     void breaksThroughTheKeys()
     {
         QPlainTextEdit* buffer = ::buffer();
@@ -178,10 +147,8 @@ private slots:
         QCOMPARE(bufferText(), twice);
     }
 
-    // With line adjustment on the budget is the dialog's value less the mark's columns (not its
-    // bytes): 18 here, filled exactly; a line breaks between characters. 禁則処理で改行, in the
-    // 追加オプション submenu, turns smart breaking on for the quote command and off again: 。 then
-    // no longer starts a line.
+    // Line adjustment: the dialog's value less the mark's columns, filled exactly. 禁則処理で改行
+    // turns smart breaking on and off again.
     void adjustedLinesAndSmartBreaks()
     {
         box("AutoLines")->setChecked(true);

@@ -3,13 +3,6 @@
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
-#include <QAction>
-#include <QFrame>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-
-#include <tuple>
-
 using navrik::test::control;
 
 namespace {
@@ -32,11 +25,7 @@ class TestMainFormLayout : public QObject {
 
 private slots:
     void init() { navrik::createWindows(*qApp); }
-    void cleanup()
-    {
-        navrik::destroyWindows();
-        std::filesystem::remove(navrik::settingsFilePath());
-    }
+    void cleanup() { navrik::destroyWindows(), std::filesystem::remove(navrik::settingsFilePath()); }
 
     // Icon mode keeps the window's place and the panel behind the icon as it was; back in
     // window mode everything is where it was. Before the window is first shown and while shown.
@@ -82,10 +71,8 @@ private slots:
         }
     }
 
-    // A stored place is pulled wholly onto the screen the window is mostly on; one wholly off
-    // every screen (in the gap between them, or beyond X11's 16 bits) starts at the first-run
-    // place. The size is cut to that screen. The file keeps the stored place
-    // until the window is moved.
+    // A stored place is pulled onto the screen the window is mostly on, one off every screen starts
+    // at the first-run place, the size is cut to the screen; the file keeps it until a move.
     void storedPlaceAndSize_data()
     {
         QTest::addColumn<QRect>("stored");
@@ -125,10 +112,8 @@ private slots:
         const QImage one = navrik::programIcon().pixmap(QSize(32, 32), 1.0).toImage();
         const QImage two = navrik::programIcon().pixmap(QSize(32, 32), 2.0).toImage();
         QCOMPARE(two.size(), QSize(64, 64));
-        for (int y = 0; y < 64; ++y) {
-            for (int x = 0; x < 64; ++x)
-                QCOMPARE(two.pixel(x, y), one.pixel(x / 2, y / 2));
-        }
+        for (int at = 0; at < 64 * 64; ++at)
+            QCOMPARE(two.pixel(at % 64, at / 64), one.pixel(at % 64 / 2, at / 128));
     }
 
     void storedPlaceAndSize()

@@ -3,18 +3,6 @@
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
-#include <QClipboard>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTimer>
-
-#include <memory>
-#include <utility>
-
 // The pointer is driven through the platform, as a user would: QCursor::setPos moves it and
 // presses go to the window, so Qt's own pointer grab and button state are in play.
 using navrik::test::control;
@@ -50,28 +38,21 @@ void button(QTest::MouseAction action, Qt::MouseButton b = Qt::LeftButton)
 // A left press on these drags the window; any press on them stops the hover timer.
 bool isSurface(const QString& name) { return name == "panel" || name == "IconImg" || name == "Label1"; }
 
-// Every menu shown is MainPopup: no control shows a menu of its own.
-bool onlyMainPopupShown()
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QMenu*>(w) && (!MainForm || w != popup()) && w->isVisible())
-            return false;
-    }
-    return true;
-}
-
-// Closes any other menu as soon as it shows (the scroll bar's runs its own event loop, which
-// would hold the test) and remembers that one showed.
+// Closes any menu but MainPopup as soon as it shows (the scroll bar's runs its own event loop,
+// which would hold the test) and remembers that one showed: no control has a menu of its own.
 struct ForeignMenuWatch : QTimer {
     bool seen = false;
+    bool check()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMenu*>(w) && w->isVisible() && (!MainForm || w != popup()))
+                seen = w->close() || seen;
+        }
+        return !seen;
+    }
     ForeignMenuWatch()
     {
-        connect(this, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (qobject_cast<QMenu*>(w) && w->isVisible() && (!MainForm || w != popup()))
-                    seen = w->close();
-            }
-        });
+        connect(this, &QTimer::timeout, [this] { check(); });
         start(50);
     }
 };
@@ -82,6 +63,7 @@ class TestMainFormPointer : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ForeignMenuWatch> m_menus;
+    bool onlyMainPopupShown() { return m_menus->check(); }
 
 private slots:
     void init()
@@ -104,14 +86,13 @@ private slots:
 
     void hoverHighlightsOneButton()
     {
-        const char* buttons[] = {"MakeBtn", "PasteBtn", "ConfigBtn"};
+        const QStringList buttons{"MakeBtn", "PasteBtn", "ConfigBtn"};
         for (const char* name : {"MakeBtn", "PasteBtn", "ConfigBtn", "panel", "ConfigBtn", "FlagEdit", "MakeBtn",
                                  "MailBuff", "PasteBtn", "Label1", "ConfigBtn", "MakeBtn", "IconImg"}) {
             moveTo(name);
-            const int state = int(QStringList{"MakeBtn", "PasteBtn", "ConfigBtn"}.indexOf(name)) + 1;
-            QCOMPARE(MainForm->hoverState(), state);
-            for (int n = 1; n <= 3; ++n)
-                QCOMPARE(control<ToolButton>(MainForm, buttons[n - 1])->isHighlighted(), n == state);
+            QCOMPARE(MainForm->hoverState(), buttons.indexOf(name) + 1);
+            for (const QString& b : buttons)
+                QCOMPARE(control<ToolButton>(MainForm, qPrintable(b))->isHighlighted(), b == name);
         }
     }
 

@@ -4,7 +4,7 @@
 
 #include "gui/settings/SpinButton.h"
 
-#include <QElapsedTimer>
+#include <QtWidgets>
 #include <QtTest>
 
 using navrik::SpinButton;

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/settings/SpinField.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QVBoxLayout>
+#include <QtWidgets>
 #include <QtTest>
 
 using navrik::SpinField;
@@ -21,8 +19,7 @@ private slots:
         QLocale::setDefault(QLocale::c());
         m_window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(m_window.get());
-        layout->addWidget(m_field = new SpinField);
-        layout->addWidget(m_other = new QLineEdit);
+        layout->addWidget(m_field = new SpinField), layout->addWidget(m_other = new QLineEdit);
         m_window->show();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -62,12 +59,10 @@ private slots:
         QCOMPARE(m_field->text(), QStringLiteral("45"));
         QCOMPARE(s_beeps, 4);
 
-        // Select all, copy (no beep), cut, paste twice, undo, a word left and delete.
-        constexpr auto ctrl = Qt::ControlModifier;
-        for (const auto& [key, modifiers, text] : {std::tuple{Qt::Key_A, ctrl, "45"}, {Qt::Key_C, ctrl, "45"},
-                 {Qt::Key_X, ctrl, ""}, {Qt::Key_V, ctrl, "45"}, {Qt::Key_V, ctrl, "4545"}, {Qt::Key_Z, ctrl, "45"},
-                 {Qt::Key_Left, ctrl, "45"}, {Qt::Key_Delete, Qt::NoModifier, "5"}}) {
-            QTest::keyClick(m_field, key, modifiers);
+        // Select all, cut, paste twice, undo, a word left and delete: no beep.
+        for (const auto& [key, text] : {std::pair{Qt::Key_A, "45"}, {Qt::Key_X, ""}, {Qt::Key_V, "45"},
+                 {Qt::Key_V, "4545"}, {Qt::Key_Z, "45"}, {Qt::Key_Left, "45"}, {Qt::Key_Delete, "5"}}) {
+            QTest::keyClick(m_field, key, key == Qt::Key_Delete ? Qt::NoModifier : Qt::ControlModifier);
             QCOMPARE(m_field->text(), QString::fromLatin1(text));
         }
         QCOMPARE(s_beeps, 4);

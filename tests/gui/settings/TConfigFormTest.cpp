@@ -4,17 +4,8 @@
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QMessageBox>
-#include <QPushButton>
-
-#include <functional>
-
 namespace fs = std::filesystem;
-using navrik::SpinButton;
-using navrik::SpinField;
+using namespace navrik;
 using navrik::test::control;
 
 namespace {
@@ -24,7 +15,7 @@ SpinField* field(const char* name) { return control<SpinField>(ConfigForm, name)
 QAction* item(const char* name) { return control<QAction>(MainForm, name); }
 QLineEdit* markField() { return control<QLineEdit>(MainForm, "FlagEdit"); }
 
-std::string settings() { return navrik::test::settingsText().toStdString(); }
+bool saved(const std::string& line) { return test::settingsText().toStdString().find(line) != std::string::npos; }
 bool onTop() { return MainForm->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
 // Runs `during` in the modal loop of the dialog opened from the main window; ends it unsaved after 5 s.
@@ -88,9 +79,9 @@ private slots:
         QVERIFY(onTop() && !box("StayOnTop")->isChecked());
         // Each window saves what it shows; the main window's closing comes last and wins.
         ConfigForm->FormClose();
-        QVERIFY(settings().find("StayOnTop=0\r\n") != std::string::npos);
+        QVERIFY(saved("StayOnTop=0\r\n"));
         MainForm->FormClose();
-        QVERIFY(settings().find("StayOnTop=1\r\n") != std::string::npos);
+        QVERIFY(saved("StayOnTop=1\r\n"));
         box("StayOnTop")->setChecked(true);
         QVERIFY(!onTop() && !item("StayOnTop")->isChecked() && MainForm->isVisible());
         QCOMPARE(MainForm->geometry(), QRect(200, 110, 32, 32)); // moved in when 600 wide on the 800-pixel screen
@@ -109,15 +100,10 @@ private slots:
         // Tab follows the screen row by row; Escape closes and saves as the close box does.
         box("AutoLines")->setChecked(true);
         openDialog([&] {
-            QStringList order{QApplication::focusWidget()->objectName()};
-            for (int i = 0; i < 6; ++i) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                order << QApplication::focusWidget()->objectName();
-            }
-            QCOMPARE(order, QStringList({"AutoLines", "LineCount", "AutoPaste", "FormX", "FormY", "StayOnTop", "OKBtn"}));
+            QCOMPARE(test::tabOrder(6), QStringList({"AutoLines", "LineCount", "AutoPaste", "FormX", "FormY", "StayOnTop", "OKBtn"}));
             QTest::keyClick(box("AutoLines"), Qt::Key_Escape);
         });
-        QVERIFY(!f->isVisible() && settings().find("AutoLines=1\r\n") != std::string::npos);
+        QVERIFY(!f->isVisible() && saved("AutoLines=1\r\n"));
         openDialog([&] {
             box("AutoPaste")->setFocus();
             QTest::keyClick(box("AutoPaste"), Qt::Key_Return); // there is no default button
@@ -140,7 +126,7 @@ private slots:
         });
         QCOMPARE(shown, "tolvane.ini に書き込めません（読み取り専用のファイルです）.");
         QCOMPARE(MainForm->width(), 600);
-        QVERIFY(settings().find("FormWidth=600\r\n") != std::string::npos);
+        QVERIFY(saved("FormWidth=600\r\n"));
         openDialog([&] {
             QCOMPARE(f->pos(), QPoint(10, 20));
             f->close();
@@ -163,7 +149,7 @@ private slots:
         }
         QCOMPARE(beeps.count(), 2);
         MainForm->FormClose();
-        QVERIFY(settings().find("String=\">A \"\r\n") != std::string::npos);
+        QVERIFY(saved("String=\">A \"\r\n"));
     }
 
     // The quote mark goes back byte for byte while the field shows what was loaded, whether or
@@ -184,10 +170,10 @@ private slots:
             markField()->setText("x");
             markField()->setText(loaded);
             MainForm->FormClose();
-            QVERIFY2(settings().find(line) != std::string::npos, line.c_str());
+            QVERIFY2(saved(line), line.c_str());
             markField()->setText(QStringLiteral("＞＞"));
             MainForm->FormClose();
-            QVERIFY(settings().find("String=\"\x81\x84\x81\x84\"\r\n") != std::string::npos);
+            QVERIFY(saved("String=\"\x81\x84\x81\x84\"\r\n"));
             navrik::destroyWindows();
         }
     }
