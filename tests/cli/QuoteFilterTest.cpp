@@ -33,7 +33,8 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 std::filesystem::path freshDirectory()
 {
     static int count = 0;
-    const auto dir = std::filesystem::path(testing::TempDir()) / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
+    const auto dir = std::filesystem::path(testing::TempDir())
+        / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
@@ -52,7 +53,8 @@ FilterRun runFilter(const std::string& arguments, const std::string& input, cons
 {
     const auto dir = freshDirectory();
     Files all = files;
-    all.insert(all.end(), {{"in", input}, {"run.sh", "XDG_CONFIG_HOME=\"$PWD\" '" NAVRIK_QUOTE_BINARY "' < in 2> err " + arguments + " > out\n"}});
+    all.emplace_back("in", input);
+    all.emplace_back("run.sh", "XDG_CONFIG_HOME=\"$PWD\" '" NAVRIK_QUOTE_BINARY "' < in 2> err " + arguments + " > out\n");
     if (!settings.empty())
         all.emplace_back("tolvane.ini", settings);
     for (const auto& [name, bytes] : all)
@@ -207,7 +209,8 @@ TEST(QuoteFilter, quotesASlowFeedLineByLine)
     posix_spawn_file_actions_destroy(&actions);
     close(feed[0]);
     close(out);
-    for (const auto& [piece, expected] : {std::pair<std::string_view, std::string>{"one\r\ntw", "> one\r\n"}, {"o\n", "> one\r\n> two\n"}}) {
+    using Step = std::pair<std::string_view, std::string>; // what is written, what is out then
+    for (const auto& [piece, expected] : {Step{"one\r\ntw", "> one\r\n"}, Step{"o\n", "> one\r\n> two\n"}}) {
         ASSERT_EQ(write(feed[1], piece.data(), piece.size()), ssize_t(piece.size()));
         for (int i = 0; i < 1000 && readFile(dir / "out") != expected; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

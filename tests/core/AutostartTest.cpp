@@ -18,11 +18,18 @@ namespace {
 
 class AutostartTest : public testing::Test {
 protected:
-    void SetUp() override { fs::create_directories(m_config / "autostart"), ::setenv("XDG_CONFIG_HOME", m_config.c_str(), 1); }
+    void SetUp() override
+    {
+        fs::create_directories(m_config / "autostart");
+        ::setenv("XDG_CONFIG_HOME", m_config.c_str(), 1);
+    }
     void TearDown() override { fs::remove_all(m_config); }
 
     static void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-    static std::string read(const fs::path& path) { return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}}; }
+    static std::string read(const fs::path& path)
+    {
+        return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
+    }
 
     const fs::path m_config = fs::temp_directory_path() / ("navrik-autostart-" + std::to_string(::getpid()));
 };
