@@ -4,7 +4,7 @@
 // takes the clipboard, offers FORMATS formats that name no atom before UTF8_STRING, and answers
 // each request DELAY_MS after it came, with TEXT (standard input) as UTF8_STRING, or with INTEGER
 // its bytes as 32-bit numbers of that type. Prints "owning" on standard
-// output once it owns the clipboard and "asked" at each request. Runs until another program takes the clipboard.
+// output once the server has made it the clipboard's owner and "asked" at each request. Runs until another program takes the clipboard.
 //   clipboard_owner manager [refuse]
 // plays a desktop's clipboard manager: it holds CLIPBOARD_MANAGER, and when a program asks it to
 // SAVE_TARGETS it takes that program's text (UTF8_STRING, through MULTIPLE as desktops' managers
@@ -123,7 +123,15 @@ int main(int argc, char* argv[])
         offered.push_back(xcb_atom_t(0x1fff0000 - i));
     offered.push_back(utf8);
     xcb_set_selection_owner(connection, window, clipboard, XCB_CURRENT_TIME);
-    xcb_flush(connection);
+    // "owning" only once the server has made this window the owner (the reply comes after the
+    // request): a program asked to read the clipboard right after it would otherwise still find
+    // the owner before, Navrik itself perhaps, and never ask this one.
+    xcb_get_selection_owner_reply_t* owner
+        = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, clipboard), nullptr);
+    const bool owning = owner && owner->owner == window;
+    std::free(owner);
+    if (!owning)
+        return 1;
     std::puts("owning");
     std::fflush(stdout);
     while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
