@@ -238,8 +238,10 @@ void SingleInstance::serveNext()
     }
     const Waiting next = m_waiting.front();
     m_waiting.pop_front();
-    // A caller that gave up before its command started does not have it run.
-    if (next.socket && next.socket->state() == QLocalSocket::ConnectedState) {
+    // A caller that gave up before its command started does not have it run; a quit runs all the
+    // same: its caller stops waiting after a few seconds, and a command before it (a slow
+    // clipboard, a long text) may take longer than that, but the user asked for the end.
+    if ((next.socket && next.socket->state() == QLocalSocket::ConnectedState) || next.command == Command::Quit) {
         m_serving = true;
         const bool serving = m_handler(next.command);
         m_serving = false;

@@ -30,7 +30,7 @@ namespace navrik {
 // A message is one command word and a line feed, nothing more; a longer one, or a caller silent
 // for kSilentMs, is refused and the connection closed. Commands run one at a time, never inside
 // a command of the windows that is still working (CommandScope), and the caller hears back only if
-// it is still there.
+// it is still there. A command whose caller has gone before it started is not run, except quit.
 class SingleInstance : public QObject {
     Q_OBJECT
 

@@ -1,11 +1,11 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # The X11 clipboard as a resident Navrik reads it: text in each form an X11 program offers is
-# quoted, and a reply of another type is no text; an owner offering a million formats, one that
-# answers slowly while the command's client goes away, and one that never answers each leave
-# Navrik running, with one line on standard error at most.
+# quoted, and a reply of another type is no text; an owner offering a million formats and one that
+# never answers each leave Navrik running, with one line on standard error at most; one that answers
+# slowly while the command's client goes away has the text quoted, and a quit sent meanwhile after.
 source "$(dirname "$0")/harness.sh"
-need xclip iconv
+need xclip iconv nc
 OWNER=${NAVRIK_CLIPBOARD_OWNER:?the clipboard_owner helper}
 own_session
 icon_mode_settings
@@ -44,24 +44,28 @@ quotes_as "$QUOTED" || fail "a million formats: $(clipboard)"
 [[ $(grep -c formats "$WORK/navrik.log") == 1 && $(wc -c <"$WORK/navrik.log") -lt 1000 ]] \
     || fail "standard error: $(head -c 1000 "$WORK/navrik.log")"
 
-# The client goes away while Navrik waits for a slow owner of a text long enough to go into the
-# buffer in pieces (the windows repaint between them): Navrik quotes all the same.
-seq 200000 | sed 's/.*/a line of the mail/' >"$WORK/long.txt"
-own_clipboard 0 1500 <"$WORK/long.txt"
-"$NAVRIK" --paste-and-quote &
-client=$!
-wait_until 10 grep -q asked "$WORK/owner.log" || fail "Navrik did not ask the owner"
-kill "$client"
-# Asked while it sleeps, the owner would answer Navrik later: the clipboard is read once it has gone.
-wait_until 30 bash -c "! kill -0 $OWNER_PID 2>/dev/null" || fail "Navrik did not take the clipboard"
-navrik_running || fail "Navrik ended after the client left"
-[[ $(clipboard | sort -u) == '> a line of the mail' && $(clipboard | wc -l) == 200000 ]] \
-    || fail "after the client left: $(clipboard | head -c 200)"
-
 # An owner that never answers: given up on with one line, and the next command is answered.
 own_clipboard 0 600000 </dev/null
 "$NAVRIK" --paste-and-quote &
 wait_until 20 grep -q 'did not hand its text over' "$WORK/navrik.log" || fail "no word of the silent owner"
 "$NAVRIK" --show || fail "--show after the silent owner exited $?"
 [[ $(grep -c 'did not hand' "$WORK/navrik.log") == 1 ]] || fail "$(cat "$WORK/navrik.log")"
+
+# The client goes away while Navrik waits for a slow owner of a text long enough to go into the
+# buffer in pieces (the windows repaint between them): Navrik quotes all the same. A quit sent
+# meanwhile, whose caller gives up after a second, ends Navrik after that; the quote stays (the
+# keeper's).
+seq 200000 | sed 's/.*/a line of the mail/' >"$WORK/long.txt"
+own_clipboard 0 1500 <"$WORK/long.txt"
+"$NAVRIK" --paste-and-quote &
+client=$!
+wait_until 10 grep -q asked "$WORK/owner.log" || fail "Navrik did not ask the owner"
+kill "$client"
+printf 'quit\n' | nc -U -N -w1 "$(echo "$XDG_RUNTIME_DIR"/navrik-*.socket)"
+# Asked while it sleeps, the owner would answer Navrik later: the clipboard is read once it has gone.
+wait_until 30 bash -c "! kill -0 $OWNER_PID 2>/dev/null" || fail "Navrik did not take the clipboard"
+wait_exit 30
+[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE after the client left: $(cat "$WORK/navrik.log")"
+[[ $(clipboard | sort -u) == '> a line of the mail' && $(clipboard | wc -l) == 200000 ]] \
+    || fail "after the client left: $(clipboard | head -c 200)"
 echo PASS
