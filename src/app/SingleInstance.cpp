@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -119,7 +120,13 @@ SingleInstance::Role SingleInstance::acquire()
     // file left behind by one that ended is no one's lock, whatever it holds.
     const QByteArray lock = QFile::encodeName(m_lockPath);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const int file = ::open(lock.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        // Made here, or one that was there already: only the latter can be stale.
+        int file = ::open(lock.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const bool made = file >= 0;
+        if (!made && errno == EEXIST)
+            file = ::open(lock.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (file < 0 && errno == ENOENT)
+            continue; // removed between the two opens
         if (file < 0) {
             std::fprintf(stderr, errno == ELOOP ? "navrik: the lock file %s is a symbolic link; remove it\n"
                                                 : "navrik: can't open the lock file %s: %s\n",
@@ -141,6 +148,20 @@ SingleInstance::Role SingleInstance::acquire()
         if (::lstat(lock.constData(), &named) != 0 || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev) {
             ::close(file);
             continue;
+        }
+        // A lock file that was there and no one holds was left by a Navrik that did not end
+        // cleanly (an ended one removes its own): say so, as a hint at what happened before.
+        if (!made) {
+            char held[32] = {};
+            const ssize_t size = ::pread(file, held, sizeof held - 1, 0);
+            const QByteArray holder = QByteArray(held, size > 0 ? int(size) : 0).trimmed();
+            if (holder.isEmpty())
+                std::fprintf(stderr, "navrik: took over the stale lock file %s, which was empty\n", lock.constData());
+            else if (std::all_of(holder.begin(), holder.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                std::fprintf(stderr, "navrik: took over the stale lock file %s of process %s, which has ended\n",
+                             lock.constData(), holder.constData());
+            else
+                std::fprintf(stderr, "navrik: took over the stale lock file %s\n", lock.constData());
         }
         const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
         if (::ftruncate(file, 0) != 0 || ::write(file, pid.constData(), size_t(pid.size())) != pid.size()) {
@@ -277,8 +298,17 @@ void SingleInstance::close()
         if (waiting.socket)
             drop(waiting.socket, nullptr);
     }
-    if (m_lockFile >= 0)
+    // The file goes while it is still locked, so the next start makes a fresh one and finds no
+    // stale lock; one that opened it meanwhile finds the name gone once it has the lock, and tries
+    // again.
+    if (m_lockFile >= 0) {
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(m_lockFile, &held) == 0 && lstatPath(m_lockPath, named) && named.st_ino == held.st_ino
+            && named.st_dev == held.st_dev)
+            ::unlink(QFile::encodeName(m_lockPath).constData());
         ::close(m_lockFile);
+    }
     m_lockFile = -1;
 }
 

@@ -25,7 +25,7 @@ namespace navrik {
 // the socket: the running instance drops a caller that is another user, and a start refuses to
 // send its command to a listener that is not the user's own. The lock is held by the running
 // process itself (flock), so one that a killed instance left, empty or not, is taken over by the
-// next start.
+// next start, which says so in one line on standard error; an instance that ends removes its own.
 //
 // A message is one command word and a line feed, nothing more; a longer one, or a caller silent
 // for kSilentMs, is refused and the connection closed. Commands run one at a time, never inside

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # A resident Navrik, all on one display: the commands --paste-and-quote, --show and --quit sent
 # to it or starting it; one Navrik per user and display (a second start opens no window, a lock
-# and socket left by kill -9 do not stop the next start);
+# and socket left by kill -9 do not stop the next start, which says it took the lock over);
 # and the global shortcut pressed while another program (xterm) has the focus.
 source "$(dirname "$0")/harness.sh"
 need xclip
@@ -20,6 +20,7 @@ wait_until 10 main_window >/dev/null || fail "the started Navrik has no window"
 wait_until 10 no_main_window || fail "still running after --quit"
 
 start_navrik
+grep -q stale "$WORK/navrik.log" && fail "--quit left its lock behind: $(cat "$WORK/navrik.log")"
 "$NAVRIK" || fail "second start exited $?"
 sleep 0.5
 [[ $(windows) == 1 ]] || fail "$(windows) windows after a second start"
@@ -32,10 +33,12 @@ kill -CONT "$NAVRIK_PID"
 [[ $status == 1 && $(wc -l <"$WORK/stopped.err") == 1 ]] || fail "status $status, $(cat "$WORK/stopped.err")"
 grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" || fail "$(cat "$WORK/stopped.err")"
 
+killed=$NAVRIK_PID
 kill -9 "$NAVRIK_PID"; wait "$NAVRIK_PID" 2>/dev/null || true; NAVRIK_PID=
 ls "$XDG_RUNTIME_DIR"/navrik-*.lock "$XDG_RUNTIME_DIR"/navrik-*.socket >/dev/null || fail "nothing left behind to test"
 wait_until 10 no_main_window
 start_navrik
+grep -q "took over the stale lock file .* of process $killed, which has ended" "$WORK/navrik.log" || fail "$(cat "$WORK/navrik.log")"
 "$NAVRIK" || fail "second start after kill -9 exited $?"
 [[ $(windows) == 1 ]] || fail "$(windows) windows after the restart"
 

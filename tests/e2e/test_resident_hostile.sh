@@ -1,18 +1,21 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# A resident Navrik among hostile callers and other users: an empty lock file does not stop it; the
-# socket takes one command word and a line feed and lets go of anything else; a save that fails under --quit, answered after its caller
-# gave up, leaves Navrik running. Run as root, with a user made for the test: another user's
+# A resident Navrik among hostile callers and other users: an empty lock file does not stop it (and
+# is said to be stale); the socket takes one command word and a line feed and lets go of anything
+# else; a save that fails under --quit, answered after its caller gave up, leaves Navrik running. Run as root, with a user made for the test: another user's
 # caller is dropped, another user's listener is refused, and a runtime folder open to all or a
 # fallback folder another user made first neither carries nor blocks Navrik's commands.
 source "$(dirname "$0")/harness.sh"
 need xclip nc
 own_session
 start_display
-# An empty lock file of one's own, as a start killed at the wrong moment leaves, blocks nothing.
+# An empty lock file of one's own, as a start killed at the wrong moment leaves, blocks nothing;
+# taking it over is said in one line.
 lock=navrik-${DISPLAY//:/_}.lock
 : >"$XDG_RUNTIME_DIR/$lock"
 start_navrik
+grep -qx "navrik: took over the stale lock file $XDG_RUNTIME_DIR/$lock, which was empty" "$WORK/navrik.log" \
+    || fail "taking over the lock: $(cat "$WORK/navrik.log")"
 socket=$(echo "$XDG_RUNTIME_DIR"/navrik-*.socket)
 talk() { printf "$1" | nc -U -N "$socket"; }
 
