@@ -149,7 +149,8 @@ void GlobalShortcutPortal::sessionCreated(uint response, const QVariantMap& resu
     const QVariant handle = results.value(QStringLiteral("session_handle"));
     m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
                                                                           : handle.toString();
-    QVariantMap about{{QStringLiteral("description"), QStringLiteral("引用符の付加")}};
+    // The desktop shows this where the user sees and changes its shortcuts: in the user's language.
+    QVariantMap about{{QStringLiteral("description"), tr("引用符の付加")}};
     if (!m_trigger.isEmpty())
         about.insert(QStringLiteral("preferred_trigger"), m_trigger);
     const Shortcuts shortcuts{{kShortcutId, about}};

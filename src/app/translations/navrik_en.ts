@@ -208,4 +208,11 @@
         <translation>the file is read-only</translation>
     </message>
 </context>
+<context>
+    <name>navrik::GlobalShortcutPortal</name>
+    <message>
+        <source>引用符の付加</source>
+        <translation>Quote the clipboard</translation>
+    </message>
+</context>
 </TS>
