@@ -122,6 +122,9 @@ struct HeldMessage {
 };
 std::mutex heldMutex;
 std::vector<HeldMessage>* heldMessages = nullptr;
+// The lock this start holds while the application object is being made: let go of (its file
+// removed) should no platform start, as it is when the program ends.
+SingleInstance* startingInstance = nullptr;
 
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
@@ -133,6 +136,8 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
             : "navrik: cannot open the display " + display + '\n';
         std::fputs(line.constData(), stderr);
         std::fflush(stderr);
+        if (startingInstance)
+            startingInstance->close();
         std::_Exit(1);
     }
     const std::lock_guard lock(heldMutex);
@@ -195,7 +200,9 @@ int runNavrik(int argc, char* argv[], Command command)
     // Only the instance that runs the windows takes over the signals and the session's end; a
     // start that hands its command on (above) leaves them as they are.
     preferX11OnWayland();
+    startingInstance = &instance;
     const std::unique_ptr<QApplication> app = openApplication(argc, argv);
+    startingInstance = nullptr;
     createWindows(*app);
     instance.listen(runCommand);
     const int status = runEventLoop(*app);
