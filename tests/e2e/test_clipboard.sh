@@ -25,8 +25,10 @@ quotes_as '> 日本語' || fail "COMPOUND_TEXT: $(clipboard)"
 printf 'caf\351\n' | offer STRING
 quotes_as '> café' || fail "STRING: $(clipboard)"
 # own_clipboard FORMATS DELAY_MS < TEXT: the helper owner, its log in $WORK/owner.log. It ends when
-# another program takes the clipboard.
+# another program takes the clipboard. The log before is removed first: the new owner opens its own
+# only once it has started, and the old one's "owning" is not this one's.
 own_clipboard() {
+    rm -f "$WORK/owner.log"
     "$OWNER" "$@" <&0 >"$WORK/owner.log" &
     OWNER_PID=$!
     at_exit "kill $OWNER_PID"
