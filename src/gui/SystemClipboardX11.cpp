@@ -12,18 +12,23 @@
 
 #include "core/CompoundText.h"
 #include "gui/ClipboardKeeper.h"
+#include "gui/CommandScope.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QStringDecoder>
+#include <QTimer>
+#include <QWindow>
 #include <qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -125,7 +130,11 @@ public:
         return text;
     }
 
-    void setText(const QString& text) override { QGuiApplication::clipboard()->setText(text); }
+    void setText(const QString& text) override
+    {
+        catchUpQtTime();
+        QGuiApplication::clipboard()->setText(text);
+    }
 
     void keepAtEnd() override
     {
@@ -142,6 +151,48 @@ public:
     }
 
 private:
+    // Qt takes the clipboard at the last server time it has heard of, and the server ignores that
+    // when another program took the clipboard later (at the server's current time, as most do)
+    // and Qt has not yet read the events that tell of it: the text would silently not be copied.
+    // A property changed on one of Qt's windows brings Qt an event of the current time; it is
+    // waited for (a second at most) until Qt has read it; what comes from outside meanwhile (a
+    // command over the socket, the global shortcut) waits as it does for a command.
+    void catchUpQtTime()
+    {
+        const CommandScope waiting;
+        const QList<QWindow*> windows = QGuiApplication::topLevelWindows();
+        const auto made = std::find_if(windows.begin(), windows.end(), [](QWindow* w) { return w->handle(); });
+        if (made == windows.end())
+            return;
+        PropertyWatch watch(xcb_window_t((*made)->winId()), m_property);
+        qApp->installNativeEventFilter(&watch);
+        xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, watch.window, m_property, XCB_ATOM_STRING, 8, 0,
+                            nullptr);
+        xcb_flush(m_connection);
+        QTimer tick; // wakes the wait below should the event not come
+        tick.start(20);
+        const QDeadlineTimer deadline(1000);
+        while (!watch.seen && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+        qApp->removeNativeEventFilter(&watch);
+    }
+
+    // Sees Qt's event of a property changed on one of its windows, just before Qt reads its time.
+    struct PropertyWatch : QAbstractNativeEventFilter {
+        PropertyWatch(xcb_window_t window, xcb_atom_t property) : window(window), property(property) {}
+        bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+        {
+            const auto* event = static_cast<const xcb_property_notify_event_t*>(message);
+            if (type == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY
+                && event->window == window && event->atom == property)
+                seen = true;
+            return false;
+        }
+        xcb_window_t window;
+        xcb_atom_t property;
+        bool seen = false;
+    };
+
     // The window of Qt's that owns the clipboard, or none. Asked of the server: Qt may not have
     // heard yet that another program took the clipboard.
     xcb_window_t qtOwner()
