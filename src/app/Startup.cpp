@@ -39,13 +39,12 @@ SettingsModel* s_settings = nullptr;
 QObject* s_sessionWatch = nullptr;
 SignalHandling* s_signals = nullptr;
 
-// Saves the settings as closing would: the dialog's share while it is open, then the main
-// window's. Nobody may be there to read an error box, so a failure goes to standard error.
+// Saves the settings as closing would (FormClose): the dialog's share while it is open, then the
+// main window's, in one save. Nobody may be there to read an error box, so a failure goes to
+// standard error.
 bool saveBothShares()
 {
     try {
-        if (ConfigForm && ConfigForm->isVisible())
-            s_settings->save(SettingSaver::Dialog);
         if (MainForm)
             MainForm->FormClose();
         return true;
@@ -161,10 +160,7 @@ bool runCommand(Command command)
         guarded([] { MainForm->BringToFront(); });
         break;
     case Command::Quit:
-        // Saved as the session's end saves: the open settings dialog's share as well, which
-        // closing the main window alone leaves unsaved.
-        if (ConfigForm && ConfigForm->isVisible())
-            guarded([] { s_settings->save(SettingSaver::Dialog); });
+        // As 終了: closing the main window saves the open settings dialog's share with its own.
         guarded([] { MainForm->Exit1Click(); });
         return !MainForm->isQuitting();
     }
