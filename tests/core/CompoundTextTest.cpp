@@ -5,8 +5,7 @@
 
 using navrik::compoundTextToUtf8;
 
-// As Xlib writes Japanese: JIS X 0208 designated to GL and ASCII back before the line break,
-// half-width katakana in GR with ASCII's blank between, and Latin-1 in GR from the start.
+// As Xlib writes Japanese: JIS X 0208 in GL, half-width katakana and Latin-1 in GR.
 TEST(CompoundText, SetsAsXlibDesignatesThem)
 {
     EXPECT_EQ(compoundTextToUtf8("\x1b$(BF|K\\8l\x1b(B\nabc \x1b)I\xb6\xc5 \x1b$(B4A;z\x1b(B\n"),
@@ -17,8 +16,7 @@ TEST(CompoundText, SetsAsXlibDesignatesThem)
     EXPECT_EQ(compoundTextToUtf8("a\x1b%G😀\x1b%@b"), "a😀b");
 }
 
-// What no set gives a character stays visible as U+FFFD: an unknown set, a C1 control, a
-// character cut off at the end, an escape sequence that never ends.
+// An unknown set, a C1 control, a cut-off character or escape sequence stay visible as U+FFFD.
 TEST(CompoundText, NothingDroppedUnseen)
 {
     EXPECT_EQ(compoundTextToUtf8("\x1b(Zab\x1b(Bc"), "\uFFFD\uFFFDc");

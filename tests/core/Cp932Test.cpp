@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-// What the quote mark field refuses, code page 932 has no bytes for: an invisible character too,
-// which would otherwise vanish from the stored mark.
+// Only what comes back is stored: an invisible character would vanish from the stored mark.
 TEST(Cp932, storesOnlyWhatComesBack)
 {
     EXPECT_EQ(navrik::utf8ToCp932("＞ 引ｱ"), "\x81\x84 \x88\xF8\xB1");

@@ -13,8 +13,7 @@
 
 using namespace navrik;
 
-// The pieces of a broken line take the line's own break; those of a last line without one take
-// the break of the line before it.
+// Pieces take their line's break; those of a last line without one, the break before it.
 TEST(QuoteCommand, workedExamplesAndTinyBudgets)
 {
     EXPECT_EQ(lineBudget({"> ", false, true, 70}), 68);
@@ -42,8 +41,7 @@ TEST(QuoteCommand, workedExamplesAndTinyBudgets)
         EXPECT_EQ(quoteText(c.text, c.mark, c.budget), c.expected) << c.text;
 }
 
-// Generated texts: the one-pass result equals the line-by-line rewrite, so the cases above hold
-// for both. Marks, fit and bytes kept are checked over any bytes by the quote stream's fuzz target.
+// The one-pass result equals the line-by-line rewrite (the fuzz target checks it on any bytes).
 TEST(QuoteCommand, matchesTheLineByLineRewrite)
 {
     const std::vector<std::string> pieces = {"a", "Z", " ", "~", "あ", "漢", "ｱ", "😀", "é", "\xFF", "\xE3\x81"};
@@ -91,8 +89,7 @@ struct LoggedBuffer : LineModel {
 
 } // namespace
 
-// Hidden under the busy pointer while quoting, then shown, selected and copied; auto paste quotes
-// the clipboard on its way in; whatever fails, the buffer shows again before the busy pointer goes.
+// Hidden under the busy pointer while quoting; whatever fails, shown again before it goes.
 TEST(QuoteCommand, commandsRunTheirStepsInOrder)
 {
     LoggedBuffer b;

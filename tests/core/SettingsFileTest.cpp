@@ -23,8 +23,7 @@
 namespace fs = std::filesystem;
 using namespace navrik;
 
-// Counts the process's umask calls: reading the umask by setting it races with every thread
-// that creates a file meanwhile, so the settings file must never call it.
+// Counts umask calls: reading the umask by setting it races with other threads' new files.
 static int g_umaskCalls = 0;
 extern "C" mode_t umask(mode_t mask)
 {
@@ -34,20 +33,19 @@ extern "C" mode_t umask(mode_t mask)
 
 namespace {
 
-// Runs the function in a child process as an ordinary user (nobody when the test runs as
-// root, so that folder permissions apply) and tells whether it returned true.
-bool asOrdinaryUser(const std::function<bool()>& f)
+// Runs f in a child process; endedWell tells whether it returned.
+pid_t spawn(const std::function<void()>& f)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        bool ok = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0);
-        try {
-            ok = ok && f();
-        } catch (...) {
-            ok = false;
-        }
-        ::_exit(ok ? 0 : 1);
+        try { f(); } catch (...) { ::_exit(1); }
+        ::_exit(0);
     }
+    return child;
+}
+
+bool endedWell(pid_t child)
+{
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -55,10 +53,8 @@ bool asOrdinaryUser(const std::function<bool()>& f)
 std::string utf16(std::u16string_view text, bool bigEndian)
 {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        bytes.push_back(char(bigEndian ? unit >> 8 : unit & 0xFF));
-        bytes.push_back(char(bigEndian ? unit & 0xFF : unit >> 8));
-    }
+    for (const char16_t unit : text)
+        bytes += bigEndian ? std::string{char(unit >> 8), char(unit & 0xFF)} : std::string{char(unit & 0xFF), char(unit >> 8)};
     return bytes;
 }
 
@@ -74,21 +70,25 @@ protected:
         m_settings.save([&](SettingsDocument& d) { return d.set(section, key, value) ? "" : std::string(key); });
     }
     std::string contents() const { return std::string(std::istreambuf_iterator<char>(std::ifstream(m_file).rdbuf()), {}); }
+    void link(const char* target) const { fs::remove(m_file); fs::create_symlink(target, m_file); }
+    std::set<std::string> entries() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            names.insert(entry.path().filename());
+        return names;
+    }
 
     // The write fails with the user's message, saying why, leaving the file and its folder as they were.
     void expectWriteFails(const std::string& why, std::string_view value = "1") const
     {
         const std::string before = contents();
-        const auto entries = std::distance(fs::directory_iterator(m_dir), {});
+        const auto names = entries();
         std::string message;
-        try {
-            write("Inyou", "AutoPaste", value);
-        } catch (const Error& error) {
-            message = error.what();
-        }
+        try { write("Inyou", "AutoPaste", value); } catch (const Error& error) { message = error.what(); }
         EXPECT_EQ(message, "tolvane.ini に書き込めません（" + why + "）");
         EXPECT_EQ(contents(), before);
-        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), entries) << "temporary file left";
+        EXPECT_EQ(entries(), names) << "temporary file left";
     }
 
     const fs::path m_dir = fs::path(testing::TempDir())
@@ -173,8 +173,7 @@ TEST_F(SettingsFileTest, WritesKeepEveryOtherByte)
     EXPECT_EQ(fs::file_size(m_file), std::uintmax_t(65 << 20));
 }
 
-// A file with a UTF-16 byte-order mark reads and writes as UTF-16, with values in code page 932
-// as from any other file; every other code unit is kept, a lone surrogate too.
+// After a UTF-16 byte-order mark values read and write in code page 932; other units are kept.
 TEST_F(SettingsFileTest, Utf16FilesStayUtf16)
 {
     for (const bool bigEndian : {false, true}) {
@@ -204,7 +203,7 @@ TEST_F(SettingsFileTest, FailedWritesRaiseTheErrorAndKeepTheOldFile)
     put("[Inyou]\r\nString=\"> \"\r\n");
     expectWriteFails(unstorable, "a\r\nFormLeft=1");
 
-    // Fails for root too: no file may grow beyond the old file's size, so the new one can't be written.
+    // Fails for root too: no file may grow beyond the old file's size.
     ::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
@@ -222,28 +221,25 @@ TEST_F(SettingsFileTest, LinksLeadOnlyToTheUsersOwnFile)
 {
     fs::create_directories(m_dir / "real");
     std::ofstream(m_dir / "real/tolvane.ini") << "[Inyou]\r\n";
-    fs::create_symlink("real/tolvane.ini", m_file);
+    link("real/tolvane.ini");
     write("Inyou", "FormTop", "7");
     EXPECT_TRUE(fs::is_symlink(m_file));
     EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=7\r\n");
 
     for (const char* target : {"missing/tolvane.ini", "real"}) {
-        fs::remove(m_file);
-        fs::create_symlink(target, m_file);
+        link(target);
         EXPECT_THROW(write("Inyou", "FormTop", "7"), Error) << target;
     }
     EXPECT_FALSE(fs::exists(m_dir / "missing"));
 
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown((m_dir / "real/tolvane.ini").c_str(), 65534, 65534), 0);
-        fs::remove(m_file);
-        fs::create_symlink("real/tolvane.ini", m_file);
+        link("real/tolvane.ini");
         expectWriteFails("リンク先がほかのユーザーのファイルです");
     }
 }
 
-// The normal write replaces the file; where that would lose something, the file is rewritten
-// where it stands.
+// Where replacing the file would lose something, it is rewritten where it stands.
 TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
 {
     put("[Inyou]\r\n");
@@ -283,10 +279,7 @@ TEST_F(SettingsFileTest, StaleTemporaryFilesAreRemoved)
     ASSERT_EQ(::flock(live, LOCK_EX), 0);   // a save in progress elsewhere
     write("Inyou", "FormTop", "1");
     ::close(live);
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(m_dir))
-        left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"tolvane.ini", ".tolvane.ini.live12", ".tolvane.ini.bak", "tolvane.ini.XYZ123"}));
+    EXPECT_EQ(entries(), (std::set<std::string>{"tolvane.ini", ".tolvane.ini.live12", ".tolvane.ini.bak", "tolvane.ini.XYZ123"}));
 }
 
 // A folder that refuses the temporary file doesn't block a save to a writable file.
@@ -295,33 +288,27 @@ TEST_F(SettingsFileTest, AReadOnlyFolderGetsTheFileRewrittenInPlace)
     put("[Inyou]\r\nFormTop=1\r\n");
     ASSERT_EQ(::chown(m_file.c_str(), 65534, 65534), ::geteuid() == 0 ? 0 : -1);
     fs::permissions(m_dir, fs::perms(0555));
-    EXPECT_TRUE(asOrdinaryUser([&] {
+    EXPECT_TRUE(endedWell(spawn([&] { // as nobody when run as root, so that the folder's mode applies
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            throw 0;
         write("Inyou", "FormTop", "22");
-        return true;
-    }));
+    })));
     fs::permissions(m_dir, fs::perms(0755));
     EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=22\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 1);
+    EXPECT_EQ(entries(), std::set<std::string>{"tolvane.ini"});
 }
 
 // Two processes saving at once take turns: every key of both is kept.
 TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
 {
-    constexpr int kKeys = 100;
-    pid_t children[2];
-    for (int writer = 0; writer < 2; ++writer) {
-        children[writer] = ::fork();
-        if (children[writer] == 0) {
-            for (int i = 0; i < kKeys; ++i)
-                write("Inyou", "K" + std::to_string(writer) + "_" + std::to_string(i), std::to_string(i));
-            ::_exit(0);
-        }
-    }
-    int status = 0, missing = 0;
-    for (const pid_t child : children)
-        EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    for (int key = 0; key < 2 * kKeys; ++key)
-        missing += document().number("Inyou", "K" + std::to_string(key / kKeys) + "_" + std::to_string(key % kKeys), -1) != key % kKeys;
+    const auto key = [](int key) { return "K" + std::to_string(key / 100) + "_" + std::to_string(key % 100); };
+    const auto writer = [&](int first) { return spawn([&, first] { for (int k = first; k < first + 100; ++k) write("Inyou", key(k), std::to_string(k)); }); };
+    const pid_t one = writer(0), other = writer(100);
+    EXPECT_TRUE(endedWell(one));
+    EXPECT_TRUE(endedWell(other));
+    int missing = 0;
+    for (int k = 0; k < 200; ++k)
+        missing += document().number("Inyou", key(k), -1) != k;
     EXPECT_EQ(missing, 0);
 
     // A save that never ends elsewhere (a stopped process) gives the write error, not a hang.

@@ -8,24 +8,20 @@
 
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 
 namespace fs = std::filesystem;
 using namespace navrik;
 using Key = SettingKey;
 
-namespace {
-
-std::string saved(const std::string& before, std::initializer_list<SettingsShare> shares)
+static std::string saved(const std::string& before, std::initializer_list<SettingsShare> shares)
 {
     SettingsDocument document(before);
     EXPECT_EQ(writeSettings(document, shares), std::nullopt);
     return document.bytes();
 }
 
-// The first run's files: the main window's five keys, or the dialog's six before them when it
-// was closed once; the keys added since are left out while they hold their defaults.
+// First-run files hold the first nine keys; keys added since only once they left their defaults.
 TEST(Settings, FirstRunFilesHoldTheFirstNineKeys)
 {
     const Settings defaults;
@@ -46,8 +42,7 @@ TEST(Settings, FirstRunFilesHoldTheFirstNineKeys)
               "[Inyou]\r\n" + mainShare + "SmartBreaks=0\r\nHotKey=Ctrl+Alt+Shift+Q\r\n");
 }
 
-// What the file holds is read with its defaults and its spelling, and a save of the values that
-// were read leaves every line as it was; numbers are saved within their ranges.
+// A save of the values read leaves every line as it was; numbers are saved within their ranges.
 TEST(Settings, LoadAndSaveBack)
 {
     const std::string file = "[ inyou ]\n string = '> ' \nformleft=0x20\r\nAutoPaste = 1\nCharcters=200\n"
@@ -77,16 +72,12 @@ TEST(Settings, LoadAndSaveBack)
 // A save that can't store one of its values writes none of them.
 TEST(Settings, AFailedSaveKeepsTheWholeFile)
 {
-    const fs::path dir = fs::path(testing::TempDir()) / ("settings-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const SettingsFile file(dir / "tolvane.ini");
+    const SettingsFile file(fs::path(testing::TempDir()) / ("settings-" + std::to_string(::getpid()) + ".ini"));
     const std::string before = "[Inyou]\r\nFormLeft=5\r\n";
-    std::ofstream(file.path(), std::ios::binary) << before;
+    std::ofstream(file.path()) << before;
     Settings values;
     values.setText(Key::HotKey, "Ctrl+Q\r\nFormTop=1");
     EXPECT_THROW(saveSettings(file, {{values, SettingSaver::MainWindow}}), Error);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(std::ifstream(file.path(), std::ios::binary).rdbuf()), {}), before);
-    fs::remove_all(dir);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(std::ifstream(file.path()).rdbuf()), {}), before);
+    fs::remove(file.path());
 }
-
-} // namespace

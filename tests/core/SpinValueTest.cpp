@@ -5,8 +5,6 @@
 
 using navrik::SpinValue;
 
-namespace {
-
 // Range 20..120: what is not a number reads 20, and a read never clamps.
 TEST(SpinValue, ReadsDecimalOrHexElseMinValue)
 {
@@ -22,8 +20,7 @@ TEST(SpinValue, ReadsDecimalOrHexElseMinValue)
         EXPECT_EQ((SpinValue{20, 120, 1}.read(text)), expected) << '"' << text << '"';
 }
 
-// A write and a step clamp (a step from far outside lands on the end, as the read does not
-// clamp); equal ends mean no range, and there a step stops at the 32-bit limits.
+// A write and a step clamp; equal ends mean no range, and there a step stops at the 32-bit limits.
 TEST(SpinValue, WritesAndStepsClamp)
 {
     const SpinValue form{300, 600, 50};
@@ -37,5 +34,3 @@ TEST(SpinValue, WritesAndStepsClamp)
     EXPECT_EQ((SpinValue{0, 0, INT32_MIN}.stepDown("0")), "2147483647");
     EXPECT_EQ((SpinValue{0, 0, INT32_MAX}.stepUp("$FFFFFFFF")), "2147483646");
 }
-
-} // namespace

@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The quote stream on any bytes, in all three ways of breaking. At the width or smartly: each
-// output line starts with the mark (and a smart continuation with the carried quote prefix),
-// without those and the inserted breaks the output is the input byte for byte, no break falls
-// inside a cluster, and no line is wider than the mark plus the budget unless it holds a single
-// cluster (or, smart, a link). Re-flowed: see checkReflowed.
-#include "FuzzInput.h"
-
-#include "core/LineBreak.h"
+// The quote stream on any bytes, in all three ways of breaking. At the width or smartly: lines
+// carry the mark (and the quote prefix), join back to the input byte for byte, cut no cluster, and
+// fit unless a single cluster (or, smart, a link). Re-flowed: see checkReflowed.
 #include "core/Graphemes.h"
+#include "core/LineBreak.h"
 #include "core/MailLine.h"
 #include "core/QuoteCommand.h"
 #include "core/SmartBreaker.h"
@@ -24,32 +20,30 @@ using namespace navrik;
 
 namespace {
 
+void check(bool holds) { if (!holds) std::abort(); }
+
 bool holdsLink(std::string_view text)
 {
     std::string lower(text); // link schemes in any case
     std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return lower.find("://") != lower.npos || lower.find("mailto:") != lower.npos || lower.find("www.") != lower.npos
-        || lower.find("\\\\") != lower.npos;
+    return std::ranges::any_of({"://", "mailto:", "www.", "\\\\"}, [&](const char* s) { return lower.find(s) != lower.npos; });
 }
 
-// What re-flow must keep of text: its characters but quote marks and blanks, in order, and its
-// blank lines, each with the count of those characters before it.
+// What re-flow keeps: the characters but quote marks and blanks, and each blank line after them.
 struct Kept {
     std::string characters;
     std::vector<std::pair<std::size_t, std::string_view>> blankLines;
+    bool operator==(const Kept&) const = default;
 };
 
-// The text's, or the output's lines after the mark: of those, the blank lines of the text count
-// as its blank lines where they come after the same characters.
+// Of the output's lines after the mark, the input's blank lines count where they come in order.
 Kept kept(std::string_view text, std::string_view mark, const Kept* input = nullptr)
 {
     Kept kept;
     LineSplitter lines(text);
     for (TextLine line; lines.next(line);) {
-        std::string_view content = line.content;
-        if (!content.starts_with(mark))
-            std::abort();
-        content.remove_prefix(mark.size());
+        check(line.content.starts_with(mark));
+        const std::string_view content = line.content.substr(mark.size());
         const std::size_t count = kept.characters.size(), next = kept.blankLines.size();
         if (input ? next < input->blankLines.size() && input->blankLines[next] == std::pair(count, content)
                   : isBlankMailLine(content)) {
@@ -57,11 +51,10 @@ Kept kept(std::string_view text, std::string_view mark, const Kept* input = null
             continue;
         }
         for (std::size_t pos = 0; pos < content.size(); ++pos) {
-            const char c = content[pos];
             if (content.substr(pos, 3) == "\u3000" || content.substr(pos, 3) == "\uFF1E")
                 pos += 2;
-            else if (c != ' ' && c != '\t' && c != '>')
-                kept.characters += c;
+            else if (content[pos] != ' ' && content[pos] != '\t' && content[pos] != '>')
+                kept.characters += content[pos];
         }
     }
     return kept;
@@ -72,9 +65,8 @@ Kept kept(std::string_view text, std::string_view mark, const Kept* input = null
 void checkReflowed(std::string_view text, const std::string& mark, std::int64_t budget)
 {
     const std::string quoted = quoteText(text, mark, budget, BreakStyle::Reflow);
-    const Kept in = kept(text, {}), out = kept(quoted, mark, &in);
-    if (in.characters != out.characters || in.blankLines != out.blankLines)
-        std::abort();
+    const Kept in = kept(text, {});
+    check(kept(quoted, mark, &in) == in);
     std::set<std::string_view> inputLines;
     LineSplitter lines(text), outLines(quoted);
     for (TextLine line; lines.next(line);)
@@ -84,9 +76,8 @@ void checkReflowed(std::string_view text, const std::string& mark, std::int64_t 
         std::string_view text = rest.substr(quoteMarksLength(rest));
         while (text.ends_with(' ')) // a line's own blanks at its end stay with it
             text.remove_suffix(1);
-        if (textWidth(rest) > budget && !inputLines.count(rest) && !holdsLink(rest) && !text.empty()
-            && clusterCut(text, 0) < text.size())
-            std::abort();
+        check(textWidth(rest) <= budget || inputLines.count(rest) || holdsLink(rest) || text.empty()
+              || clusterCut(text, 0) >= text.size());
     }
 }
 
@@ -94,21 +85,22 @@ void checkReflowed(std::string_view text, const std::string& mark, std::int64_t 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::FuzzInput input(data, size);
-    std::string mark(input.take(input.byte() % 8));
+    // A few leading bytes choose the options, the rest is the text.
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto byte = [&] { const int b = text.empty() ? 0 : std::uint8_t(text[0]); text.remove_prefix(std::min<std::size_t>(text.size(), 1)); return b; };
+    std::string mark(text.substr(0, byte() % 8));
+    text.remove_prefix(mark.size());
     std::erase_if(mark, [](char c) { return c == '\r' || c == '\n'; }); // the mark field holds one line
-    const std::int64_t budget = input.byte() % 4 == 0 ? kUnlimitedLineBudget : std::int64_t(input.byte() % 40) - 2;
-    const int style = input.byte() % 3;
+    const std::int64_t budget = byte() % 4 == 0 ? kUnlimitedLineBudget : std::int64_t(byte() % 40) - 2;
+    const int style = byte() % 3;
     const bool smart = style == 1;
-    const std::string_view text = input.rest();
     if (style == 2) {
         checkReflowed(text, mark, budget);
         return 0;
     }
     const std::string quoted = quoteText(text, mark, budget, smart ? BreakStyle::Smart : BreakStyle::Columns);
 
-    // Walk the input lines and the output lines side by side: each input line comes out as one or
-    // more output lines whose contents after the mark join to it.
+    // Each input line comes out as output lines whose contents after the mark join to it.
     LineSplitter in(text), out(quoted);
     TextLine piece;
     for (TextLine line; in.next(line);) {
@@ -118,20 +110,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string joined;
         do {
             const std::string carried = mark + std::string(joined.empty() ? std::string_view() : prefix);
-            if (!out.next(piece) || !piece.content.starts_with(carried))
-                std::abort();
-            if (!joined.empty() && joined.size() < line.content.size() && !isClusterBoundary(line.content, joined.size()))
-                std::abort();
+            check(out.next(piece) && piece.content.starts_with(carried));
+            check(joined.empty() || joined.size() >= line.content.size() || isClusterBoundary(line.content, joined.size()));
             const std::string_view rest = piece.content.substr(carried.size());
-            const bool link = smart && holdsLink(rest);
-            if (textWidth(piece.content) - textWidth(mark) > budget && !rest.empty() && clusterCut(rest, 0) < rest.size() && !link)
-                std::abort();
+            check(textWidth(piece.content) - textWidth(mark) <= budget || rest.empty() || clusterCut(rest, 0) >= rest.size()
+                  || (smart && holdsLink(rest)));
             joined += rest;
         } while (joined.size() < line.content.size());
-        if (joined != line.content || piece.ending != line.ending)
-            std::abort();
+        check(joined == line.content && piece.ending == line.ending);
     }
-    if (out.next(piece))
-        std::abort();
+    check(!out.next(piece));
     return 0;
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The spin fields' number reader and the line splitter on the same bytes, against reference
-// readings (below).
+// The spin fields' number reader and the line splitter on the same bytes, against references.
 #include "core/LineBreak.h"
 #include "core/SpinValue.h"
 
@@ -14,6 +13,8 @@ using namespace navrik;
 
 namespace {
 
+void check(bool holds) { if (!holds) std::abort(); }
+
 // Digit by digit, as a number is read by hand.
 std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
 {
@@ -24,14 +25,11 @@ std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
     const std::string_view digits = hex ? "0123456789abcdef" : "0123456789";
     const std::int64_t limit = hex ? 0xFFFFFFFF : negative ? 2147483648 : 2147483647;
     std::int64_t value = 0;
-    for (const char c : text) {
-        const auto digit = digits.find(char(std::tolower(static_cast<unsigned char>(c))));
-        if (digit == std::string_view::npos || (value = value * std::int64_t(digits.size()) + std::int64_t(digit)) > limit)
+    for (const char c : text)
+        if (const auto digit = digits.find(char(std::tolower(static_cast<unsigned char>(c))));
+            digit == std::string_view::npos || (value = value * std::int64_t(digits.size()) + std::int64_t(digit)) > limit)
             return minValue;
-    }
-    if (text.empty())
-        return minValue;
-    return hex ? std::int32_t(std::uint32_t(value)) : std::int32_t(negative ? -value : value);
+    return text.empty() ? minValue : hex ? std::int32_t(std::uint32_t(value)) : std::int32_t(negative ? -value : value);
 }
 
 } // namespace
@@ -40,26 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const SpinValue rules{-7, 99, 1};
-    if (rules.read(text) != referenceNumber(text, rules.MinValue))
-        std::abort();
+    check(rules.read(text) == referenceNumber(text, rules.MinValue));
 
-    // The lines join back to the text, none holds a break, and each ends in CR LF, LF, or a CR
-    // not before LF; only a last line ends in nothing, and it is not empty.
+    // Lines join back, hold no break, end in CR LF, LF or a lone CR; only a last, non-empty one in nothing.
     LineSplitter lines(text);
     std::size_t at = 0;
     for (TextLine line; lines.next(line);) {
-        if (text.substr(at, line.content.size()) != line.content || line.content.find_first_of("\r\n") != line.content.npos)
-            std::abort();
+        check(text.substr(at, line.content.size()) == line.content && line.content.find_first_of("\r\n") == line.content.npos);
         at += line.content.size();
         const std::string_view ending = text.substr(at, text.substr(at, 2) == "\r\n" ? 2 : 1);
-        if (line.ending != ending || ending.find_first_not_of("\r\n") != ending.npos || (ending.empty() && line.content.empty()))
-            std::abort();
+        check(line.ending == ending && ending.find_first_not_of("\r\n") == ending.npos && !(ending.empty() && line.content.empty()));
         at += ending.size();
     }
-    if (at != text.size())
-        std::abort();
+    check(at == text.size());
     const std::string_view head = text.ends_with('\r') ? text.substr(0, text.size() - 1) : text;
-    if (completeLinesLength(text) != head.find_last_of("\r\n") + 1) // npos + 1: none, 0
-        std::abort();
+    check(completeLinesLength(text) == head.find_last_of("\r\n") + 1); // npos + 1: none, 0
     return 0;
 }

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The settings file on any bytes: setting a key changes only its own line (or adds it), every
-// other key reads as before, and setting the value it already has leaves the file as it was.
-#include "FuzzInput.h"
-
+// The settings file on any bytes: a set changes only its own line (or adds it), other keys read
+// as before, and setting the value it already has leaves the file as it was.
 #include "core/Settings.h"
 #include "core/SettingsDocument.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -13,17 +12,16 @@ using namespace navrik;
 
 namespace {
 
-// The file as its lines are read: one unit a byte, or after a UTF-16 byte-order mark one a
-// UTF-16 code unit (an odd last byte stays a unit of its own).
+void check(bool holds) { if (!holds) std::abort(); }
+
+// The file's units: bytes, or after a UTF-16 byte-order mark code units (an odd last byte alone).
 std::u16string units(const std::string& file)
 {
-    const bool big = file.starts_with("\xFE\xFF");
-    const bool wide = big || file.starts_with("\xFF\xFE");
+    const bool big = file.starts_with("\xFE\xFF"), wide = big || file.starts_with("\xFF\xFE");
     std::u16string out;
     for (std::size_t i = 0; i < file.size(); i += wide ? 2 : 1) {
-        const auto first = static_cast<unsigned char>(file[i]);
-        const auto second = i + 1 < file.size() ? static_cast<unsigned char>(file[i + 1]) : -1;
-        out.push_back(!wide || second < 0 ? char16_t(first) : char16_t(big ? first << 8 | second : second << 8 | first));
+        const unsigned first = std::uint8_t(file[i]), second = i + 1 < file.size() ? std::uint8_t(file[i + 1]) : 0;
+        out.push_back(char16_t(!wide || i + 1 == file.size() ? first : big ? first << 8 | second : second << 8 | first));
     }
     return out;
 }
@@ -32,43 +30,31 @@ std::u16string units(const std::string& file)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::FuzzInput input(data, size);
-    const SettingInfo& changed = kSettingTable[input.byte() % kSettingTable.size()];
-    std::string value;
-    for (char c : input.take(input.byte() % 12))
-        value += "abcXYZ019>"[static_cast<unsigned char>(c) % 10];
-    const std::string before(input.rest());
+    // The first byte chooses the key, the next the value's length, then come the value and the file.
+    const SettingInfo& changed = kSettingTable[size > 0 ? data[0] % kSettingTable.size() : 0];
+    std::string value, before(reinterpret_cast<const char*>(data), size);
+    before.erase(0, 2);
+    for (const char c : before.substr(0, size > 1 ? data[1] % 12 : 0))
+        value += "abcXYZ019>"[std::uint8_t(c) % 10];
+    before.erase(0, value.size());
 
     SettingsDocument file(before);
     std::string others[kSettingTable.size()];
     for (std::size_t i = 0; i < kSettingTable.size(); ++i)
         others[i] = file.text(kSettingsSection, kSettingTable[i].name, "?");
     if (!file.set(kSettingsSection, changed.name, value)) {
-        if (file.bytes() != before) // a value that can't be stored leaves the file as it was
-            std::abort();
+        check(file.bytes() == before); // a value that can't be stored leaves the file as it was
         return 0;
     }
     const std::string after = file.bytes();
-    if (file.text(kSettingsSection, changed.name, "?") != value)
-        std::abort();
-    for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
-        if (&kSettingTable[i] != &changed && file.text(kSettingsSection, kSettingTable[i].name, "?") != others[i])
-            std::abort();
-    }
+    check(file.text(kSettingsSection, changed.name, "?") == value);
+    for (std::size_t i = 0; i < kSettingTable.size(); ++i)
+        check(&kSettingTable[i] == &changed || file.text(kSettingsSection, kSettingTable[i].name, "?") == others[i]);
     // What changed lies within one line of the old file: no break of it was touched.
-    const std::u16string before16 = units(before);
-    const std::u16string after16 = units(after);
-    std::size_t prefix = 0;
-    while (prefix < before16.size() && prefix < after16.size() && before16[prefix] == after16[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < before16.size() - prefix && suffix < after16.size() - prefix
-           && before16[before16.size() - 1 - suffix] == after16[after16.size() - 1 - suffix])
-        ++suffix;
-    if (before16.substr(prefix, before16.size() - prefix - suffix).find_first_of(u"\r\n") != std::u16string::npos)
-        std::abort();
-
-    if (!file.set(kSettingsSection, changed.name, value) || file.bytes() != after)
-        std::abort();
+    const std::u16string old = units(before), now = units(after);
+    const auto [from, nowFrom] = std::mismatch(old.begin(), old.end(), now.begin(), now.end());
+    const auto to = std::mismatch(old.rbegin(), std::make_reverse_iterator(from), now.rbegin(), std::make_reverse_iterator(nowFrom)).first.base();
+    check(std::none_of(from, to, [](char16_t c) { return c == u'\r' || c == u'\n'; }));
+    check(file.set(kSettingsSection, changed.name, value) && file.bytes() == after);
     return 0;
 }
