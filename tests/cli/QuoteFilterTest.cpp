@@ -15,7 +15,6 @@
 
 using namespace navrik;
 
-namespace {
 
 struct FilterRun {
     int status; // the exit status, or 128 + the signal that ended the pipeline's last failing part
@@ -23,23 +22,22 @@ struct FilterRun {
 };
 using Files = std::vector<std::pair<std::string, std::string>>;
 
-std::filesystem::path freshDirectory()
+static std::filesystem::path freshDirectory()
 {
     static int count = 0;
-    const auto dir = std::filesystem::path(testing::TempDir())
-        / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
+    const auto dir = std::filesystem::path(testing::TempDir()) / ("navrik-quote-" + std::to_string(getpid()) + "-" + std::to_string(++count));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
 }
 
-std::string readFile(const std::filesystem::path& path)
+static std::string readFile(const std::filesystem::path& path)
 {
     return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
 // Runs navrik-quote in a folder of its own (its settings folder too); arguments may end in a pipe.
-FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {},
+static FilterRun runFilter(const std::string& arguments, const std::string& input, const std::string& settings = {},
                     const Files& files = {})
 {
     const auto dir = freshDirectory();
@@ -54,7 +52,6 @@ FilterRun runFilter(const std::string& arguments, const std::string& input, cons
     return {WEXITSTATUS(status), readFile(dir / "out"), readFile(dir / "err")};
 }
 
-} // namespace
 
 TEST(QuoteFilter, optionsOverrideTheDefaultsInOrder)
 {
@@ -184,8 +181,7 @@ TEST(QuoteFilter, quotesASlowFeedLineByLine)
         execl(NAVRIK_QUOTE_BINARY, NAVRIK_QUOTE_BINARY, "-W", "--mark=> ", nullptr);
         _exit(127);
     }
-    close(feed[0]);
-    close(out);
+    close(feed[0]), close(out);
     using Step = std::pair<std::string_view, std::string>; // what is written, what is out then
     for (const auto& [piece, expected] : {Step{"one\r\ntw", "> one\r\n"}, Step{"o\n", "> one\r\n> two\n"}}) {
         ASSERT_EQ(write(feed[1], piece.data(), piece.size()), ssize_t(piece.size()));
@@ -194,7 +190,6 @@ TEST(QuoteFilter, quotesASlowFeedLineByLine)
         EXPECT_EQ(readFile(dir / "out"), expected);
     }
     close(feed[1]);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
+    int status = -1;
+    EXPECT_TRUE(waitpid(child, &status, 0) == child && status == 0);
 }

@@ -12,15 +12,10 @@
 namespace fs = std::filesystem;
 using namespace navrik;
 
-namespace {
 
 class AutostartTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        fs::create_directories(m_config / "autostart");
-        ::setenv("XDG_CONFIG_HOME", m_config.c_str(), 1);
-    }
+    void SetUp() override { fs::create_directories(m_config / "autostart"), ::setenv("XDG_CONFIG_HOME", m_config.c_str(), 1); }
     void TearDown() override { fs::remove_all(m_config); }
 
     static void write(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -29,7 +24,6 @@ protected:
     const fs::path m_config = fs::temp_directory_path() / ("navrik-autostart-" + std::to_string(::getpid()));
 };
 
-} // namespace
 
 // Navrik's own entry comes and goes; the user's own stays as it is, on only if it starts Navrik.
 TEST_F(AutostartTest, OnlyNavriksOwnEntryIsWrittenOrRemoved)

@@ -5,11 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <random>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 using namespace navrik;
 
@@ -21,11 +18,7 @@ TEST(QuoteCommand, workedExamplesAndTinyBudgets)
     EXPECT_EQ(lineBudget({"> ", false, false, 70}), kUnlimitedLineBudget);
     const std::string a = std::string(68, 'a'), x = std::string(70000, 'x');
     const auto wide = [](int n) { std::string s; while (n-- > 0) s += "あ"; return s; };
-    const struct {
-        std::string text, mark;
-        std::int64_t budget;
-        std::string expected;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::int64_t, std::string> cases[] = {
         {a, "> ", 68, "> " + a},
         {a + a + a + "\r\n", "> ", 68, "> " + a + "\r\n> " + a + "\r\n> " + a + "\r\n"},
         {a + a + a + "b", "> ", 68, "> " + a + "\n> " + a + "\n> " + a + "\n> b"},
@@ -37,8 +30,8 @@ TEST(QuoteCommand, workedExamplesAndTinyBudgets)
         {std::string(63, 'y') + "\r\n" + std::string(62, 'z') + "\rbc", "> ", kUnlimitedLineBudget,
          "> " + std::string(63, 'y') + "\r\n> " + std::string(62, 'z') + "\r> bc"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(quoteText(c.text, c.mark, c.budget), c.expected) << c.text;
+    for (const auto& [text, mark, budget, expected] : cases)
+        EXPECT_EQ(quoteText(text, mark, budget), expected) << text;
 }
 
 // The one-pass result equals the line-by-line rewrite (the fuzz target checks it on any bytes).
@@ -64,7 +57,6 @@ TEST(QuoteCommand, matchesTheLineByLineRewrite)
     }
 }
 
-namespace {
 
 // A buffer that writes down what the commands do to it, and the busy pointer's calls beside them.
 struct LoggedBuffer : LineModel {
@@ -85,9 +77,9 @@ struct LoggedBuffer : LineModel {
         held = refuses ? throw std::length_error("too long") : std::move(text);
     }
     BusyPointer busy() { return [this](bool on) { log += on ? "busy " : "done "; }; }
+    std::string steps() { return std::exchange(log, ""); }
 };
 
-} // namespace
 
 // Hidden under the busy pointer while quoting; whatever fails, shown again before it goes.
 TEST(QuoteCommand, commandsRunTheirStepsInOrder)
@@ -95,22 +87,16 @@ TEST(QuoteCommand, commandsRunTheirStepsInOrder)
     LoggedBuffer b;
     b.held = "mail";
     quoteCommand(b, {"> ", false, false, 70}, b.busy());
-    EXPECT_EQ(b.log, "busy hide busy set show select copy done ");
+    EXPECT_EQ(b.steps(), "busy hide busy set show select copy done ");
     EXPECT_EQ(b.clipboard, "> mail");
-
-    b.log.clear();
     b.clipboard = "new";
     pasteAndQuoteCommand(b, {"| ", true, false, 70}, b.busy());
-    EXPECT_EQ(b.log, "busy hide set show select copy done ");
+    EXPECT_EQ(b.steps(), "busy hide set show select copy done ");
     EXPECT_EQ(b.held, "| new");
-
-    b.log.clear();
     b.offersText = false;
     pasteAndQuoteCommand(b, {"> ", true, false, 70}, b.busy());
-    EXPECT_EQ(b.log, "busy hide show done ");
+    EXPECT_EQ(b.steps(), "busy hide show done ");
     EXPECT_EQ(b.held, "| new");
-
-    b.log.clear();
     b.refuses = true;
     EXPECT_THROW(quoteCommand(b, {"> ", false, false, 70}, b.busy()), std::length_error);
     EXPECT_EQ(b.log, "busy hide busy set show done ");

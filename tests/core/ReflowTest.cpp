@@ -9,9 +9,8 @@
 
 using namespace navrik;
 
-namespace {
 
-std::vector<std::string> linesOf(std::string_view text)
+static std::vector<std::string> linesOf(std::string_view text)
 {
     std::vector<std::string> lines;
     for (std::size_t pos = 0, end; pos < text.size(); pos = end + 1)
@@ -20,7 +19,7 @@ std::vector<std::string> linesOf(std::string_view text)
 }
 
 // A line's quote marks ("> > ", ">>", "＞") and its text.
-std::pair<std::string, std::string> splitMarks(std::string_view line)
+static std::pair<std::string, std::string> splitMarks(std::string_view line)
 {
     std::size_t pos = 0;
     while (pos < line.size() && (line[pos] == '>' || (line[pos] == ' ' && pos > 0) || line.substr(pos, 3) == "＞"))
@@ -30,7 +29,7 @@ std::pair<std::string, std::string> splitMarks(std::string_view line)
     return {marks, std::string(line.substr(pos))};
 }
 
-std::string nonBlank(std::string text)
+static std::string nonBlank(std::string text)
 {
     for (std::size_t at; (at = text.find("\u3000")) != text.npos;)
         text.erase(at, 3);
@@ -40,13 +39,13 @@ std::string nonBlank(std::string text)
 
 bool alnum(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
 
-bool holdsLink(std::string_view text)
+static bool holdsLink(std::string_view text)
 {
     return text.find("://") != text.npos || text.find("www.") != text.npos || text.find("\\\\") != text.npos;
 }
 
 // Where the byte that follows the first count bytes of text's non-blank bytes lies in text.
-std::size_t sourceOffset(std::string_view text, std::size_t count)
+static std::size_t sourceOffset(std::string_view text, std::size_t count)
 {
     std::size_t pos = 0;
     for (std::size_t seen = 0; pos < text.size(); ++pos) {
@@ -61,7 +60,7 @@ std::size_t sourceOffset(std::string_view text, std::size_t count)
 }
 
 // One word alone: no blank inside, and at most one character beyond ASCII that is not punctuation.
-bool oneWord(std::string_view piece)
+static bool oneWord(std::string_view piece)
 {
     int characters = 0;
     for (std::size_t pos = 0; pos < piece.size();) {
@@ -73,7 +72,7 @@ bool oneWord(std::string_view piece)
 }
 
 // The mail as a mailer sends it: wrapped at columns[quote level], flowed with a blank at soft breaks.
-std::string wrapMail(const std::string& mail, const std::vector<int>& columns, bool flowed = false)
+static std::string wrapMail(const std::string& mail, const std::vector<int>& columns, bool flowed = false)
 {
     std::string out;
     for (const std::string& line : linesOf(mail)) {
@@ -83,15 +82,9 @@ std::string wrapMail(const std::string& mail, const std::vector<int>& columns, b
         auto pieces = linesOf(quoteText(text, "", column, BreakStyle::Smart));
         pieces.resize(std::max<std::size_t>(pieces.size(), 1));
         for (std::size_t i = 0; i < pieces.size(); ++i) {
-            std::string piece = pieces[i];
-            if (i > 0)
-                piece.erase(0, piece.find_first_not_of(' '));
-            if (i + 1 < pieces.size()) {
-                while (piece.ends_with(' '))
-                    piece.pop_back();
-                if (flowed)
-                    piece += ' ';
-            }
+            std::string piece = pieces[i].substr(i > 0 ? std::min(pieces[i].find_first_not_of(' '), pieces[i].size()) : 0);
+            if (i + 1 < pieces.size()) // a soft break: no blank at the end, or one when flowed
+                piece = piece.substr(0, piece.find_last_not_of(' ') + 1) + (flowed ? " " : "");
             out += prefix + piece + "\n";
         }
     }
@@ -100,7 +93,7 @@ std::string wrapMail(const std::string& mail, const std::vector<int>& columns, b
 
 // Each source line comes out re-flowed as lines of its own, at its level, with its characters,
 // within the width, without a bad first character, a cut word or link, or an orphan word.
-void expectReflowed(const std::string& source, const std::string& wrapped, int width, const std::string& name)
+static void expectReflowed(const std::string& source, const std::string& wrapped, int width, const std::string& name)
 {
     const std::string quoted = quoteText(wrapped, "> ", width - 2, BreakStyle::Reflow);
     const auto out = linesOf(quoted);
@@ -147,14 +140,11 @@ void expectReflowed(const std::string& source, const std::string& wrapped, int w
     EXPECT_EQ(next, out.size()) << name;
 }
 
-} // namespace
 
 // Worked examples, quoted with "> " at 70 columns.
 TEST(Reflow, workedExamples)
 {
-    const struct {
-        std::string mail, quoted;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {">> 来週の打ち合わせの資料をお送りします。会場は本社の三階会議室で、当日\n"
          ">> は受付で名前をお伝えください。駐車場はありませんので、公共交通機関を\n"
          ">> ご利用ください。\n",
@@ -218,8 +208,8 @@ TEST(Reflow, workedExamples)
          "> います。参加される方は、前日までに招待メールのmeeting招待を承諾して\n"
          "> ください。録画は共有フォルダに保存されます。\n"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(quoteText(c.mail, "> ", 68, BreakStyle::Reflow), c.quoted) << c.mail;
+    for (const auto& [mail, quoted] : cases)
+        EXPECT_EQ(quoteText(mail, "> ", 68, BreakStyle::Reflow), quoted) << mail;
 }
 
 // The mail collection unwrapped, wrapped at 60 to 76 columns and flowed, quoted at 70 and 60.

@@ -17,7 +17,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -25,32 +24,25 @@ using namespace navrik;
 
 // Counts umask calls: reading the umask by setting it races with other threads' new files.
 static int g_umaskCalls = 0;
-extern "C" mode_t umask(mode_t mask)
-{
-    ++g_umaskCalls;
-    return mode_t(::syscall(SYS_umask, mask));
-}
+extern "C" mode_t umask(mode_t mask) { return ++g_umaskCalls, mode_t(::syscall(SYS_umask, mask)); }
 
-namespace {
 
 // Runs f in a child process; endedWell tells whether it returned.
-pid_t spawn(const std::function<void()>& f)
+static pid_t spawn(const std::function<void()>& f)
 {
     const pid_t child = ::fork();
-    if (child == 0) {
-        try { f(); } catch (...) { ::_exit(1); }
-        ::_exit(0);
-    }
+    if (child == 0)
+        try { f(), ::_exit(0); } catch (...) { ::_exit(1); }
     return child;
 }
 
-bool endedWell(pid_t child)
+static bool endedWell(pid_t child)
 {
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string utf16(std::u16string_view text, bool bigEndian)
+static std::string utf16(std::u16string_view text, bool bigEndian)
 {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (const char16_t unit : text)
@@ -91,8 +83,7 @@ protected:
         EXPECT_EQ(entries(), names) << "temporary file left";
     }
 
-    const fs::path m_dir = fs::path(testing::TempDir())
-        / (std::to_string(getpid()) + testing::UnitTest::GetInstance()->current_test_info()->name());
+    const fs::path m_dir = fs::path(testing::TempDir()) / (std::to_string(getpid()) + testing::UnitTest::GetInstance()->current_test_info()->name());
     const fs::path m_file = m_dir / "tolvane.ini";
     const SettingsFile m_settings{m_file};
 };
@@ -254,9 +245,7 @@ TEST_F(SettingsFileTest, TheFileKeepsItsLinksAttributesAndMode)
     ASSERT_EQ(std::system(("setfacl -m u:65534:rw " + m_file.string() + " && " + getfacl + " >" + acl).c_str()), 0);
     write("Inyou", "FormTop", "2");
     char value[8] = {};
-    if (userAttributes) {
-        EXPECT_EQ(::getxattr(m_file.c_str(), "user.navrik", value, sizeof value), 1);
-    }
+    EXPECT_TRUE(!userAttributes || ::getxattr(m_file.c_str(), "user.navrik", value, sizeof value) == 1);
     EXPECT_EQ(std::system((getfacl + " | cmp -s - " + acl).c_str()), 0) << "access control list changed";
     EXPECT_EQ(contents(), "[Inyou]\r\nFormTop=2\r\n");
 
@@ -318,4 +307,3 @@ TEST_F(SettingsFileTest, ParallelSavesLoseNoKey)
     ::close(held);
 }
 
-} // namespace

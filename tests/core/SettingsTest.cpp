@@ -48,14 +48,10 @@ TEST(Settings, LoadAndSaveBack)
     const std::string file = "[ inyou ]\n string = '> ' \nformleft=0x20\r\nAutoPaste = 1\nCharcters=200\n"
                              "FormWidth=1000\nFormHeight=abc\nHotKey = ctrl+alt+q\n";
     const Settings loaded = loadSettings(SettingsDocument(file));
-    EXPECT_EQ(loaded.number(Key::FormTop), 110);
-    EXPECT_EQ(loaded.number(Key::Charcters), 200);
-    EXPECT_EQ(loaded.number(Key::FormHeight), 200);
+    EXPECT_EQ(std::tuple(loaded.number(Key::FormTop), loaded.number(Key::Charcters), loaded.number(Key::FormHeight)), std::tuple(110, 200, 200));
     EXPECT_EQ(loaded.text(Key::HotKey), "ctrl+alt+q");
     const Settings inForce = loaded.clamped();
-    EXPECT_EQ(inForce.number(Key::Charcters), 120);
-    EXPECT_EQ(inForce.number(Key::FormWidth), 600);
-    EXPECT_EQ(inForce.number(Key::FormLeft), 32);
+    EXPECT_EQ(std::tuple(inForce.number(Key::Charcters), inForce.number(Key::FormWidth), inForce.number(Key::FormLeft)), std::tuple(120, 600, 32));
 
     Settings share = loaded;
     share.setText(Key::String, "> ");

@@ -13,9 +13,8 @@
 
 using namespace navrik;
 
-namespace {
 
-std::vector<std::string> quotedLines(const std::string& line, int perLine, bool smart)
+static std::vector<std::string> quotedLines(const std::string& line, int perLine, bool smart)
 {
     const std::string out = quoteText(line + "\n", "> ", perLine - 2, smart ? BreakStyle::Smart : BreakStyle::Columns);
     std::vector<std::string> lines;
@@ -24,8 +23,8 @@ std::vector<std::string> quotedLines(const std::string& line, int perLine, bool 
     return lines;
 }
 
-// The boundaries ICU finds in a line, as byte offsets; an invalid byte reads as U+FFFD.
-std::set<std::size_t> icuBoundaries(icu::BreakIterator& iterator, const std::string& line)
+// The boundaries ICU finds in a line, as byte offsets.
+static std::set<std::size_t> icuBoundaries(icu::BreakIterator& iterator, const std::string& line)
 {
     icu::UnicodeString text;
     std::vector<std::size_t> offsets; // byte offset of each UTF-16 unit, then the end
@@ -33,10 +32,8 @@ std::set<std::size_t> icuBoundaries(icu::BreakIterator& iterator, const std::str
         const std::size_t at = std::size_t(i);
         UChar32 c;
         U8_NEXT(line.data(), i, std::int32_t(line.size()), c);
-        if (c < 0) {
-            c = 0xFFFD;
-            i = std::int32_t(at) + 1;
-        }
+        if (c < 0) // an invalid byte
+            c = 0xFFFD, i = std::int32_t(at) + 1;
         text.append(c);
         offsets.insert(offsets.end(), std::size_t(U16_LENGTH(c)), at);
     }
@@ -48,11 +45,11 @@ std::set<std::size_t> icuBoundaries(icu::BreakIterator& iterator, const std::str
     return found;
 }
 
-const std::string kNotFirst[] = {"、", "。", "，", "．", "・", "ー", "）", "」", "』", "】", "ぁ", "っ", "ゃ", "ァ", "ッ",
+static const std::string kNotFirst[] = {"、", "。", "，", "．", "・", "ー", "）", "」", "』", "】", "ぁ", "っ", "ゃ", "ァ", "ッ",
                                  "ョ", ")", "]", ".", ",", "!", "?", " "};
-const std::string kNotLast[] = {"「", "『", "（", "【", "(", "["};
+static const std::string kNotLast[] = {"「", "『", "（", "【", "(", "["};
 
-std::string mailLine(std::mt19937& random)
+static std::string mailLine(std::mt19937& random)
 {
     const auto below = [&](std::size_t n) { return std::size_t(random() % n); };
     static const std::vector<std::string> fragments = {
@@ -67,16 +64,11 @@ std::string mailLine(std::mt19937& random)
     return line;
 }
 
-} // namespace
 
 TEST(SmartBreaker, workedExamples)
 {
     const std::string nfd = "\u304B\u3099"; // か and the combining voiced mark: 4 columns
-    const struct {
-        std::string line;
-        int perLine;
-        std::vector<std::string> expected;
-    } cases[] = {
+    const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
         // A link wider than the budget stands whole, whatever its scheme; one run on from a word is none.
         {"詳細は https://example.com/very/long/path/index.html をご覧ください。", 22,
          {"> 詳細は ", "> https://example.com/very/long/path/index.html ", "> をご覧ください。"}},
@@ -99,8 +91,8 @@ TEST(SmartBreaker, workedExamples)
         {nfd + nfd + nfd + nfd, 12, {"> " + nfd + nfd, "> " + nfd + nfd}},
         {"🇯🇵🇯🇵🇯🇵", 12, {"> 🇯🇵🇯🇵", "> 🇯🇵"}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(quotedLines(c.line, c.perLine, true), c.expected) << c.line;
+    for (const auto& [line, perLine, expected] : cases)
+        EXPECT_EQ(quotedLines(line, perLine, true), expected) << line;
     // Each piece takes its line's break; those of a last line without one, the break before it.
     EXPECT_EQ(quoteText("> one two\r\nthree four", "> ", 8, BreakStyle::Smart), "> > one \r\n> > two\r\n> three \r\n> four");
 }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(TextWidth, countsHalfWidthColumns)
 {
     const std::pair<std::string, long long> cases[] = {
@@ -19,11 +17,7 @@ TEST(TextWidth, countsHalfWidthColumns)
 
 TEST(TextWidth, splitKeepsWholeCharactersAndAlwaysProgresses)
 {
-    const struct {
-        std::string line;
-        long long budget;
-        std::size_t head;
-    } cases[] = {
+    const std::tuple<std::string, long long, std::size_t> cases[] = {
         {"", -3, 0}, {"abcdef", 6, 6}, {"abcdef", 4, 4}, {"abあ", 3, 2}, {"😀😀", 3, 4}, {"ｱｲｳｴ", 3, 9},
         {"a\xFF\xFE" "b", 3, 3}, {"あいう", 1, 3}, {"あbc", -5, 3}, // wider than the budget: still one character
         {"\xE3\x81" "a", 1, 1},  // a cut-short sequence goes a byte at a time
@@ -36,6 +30,6 @@ TEST(TextWidth, splitKeepsWholeCharactersAndAlwaysProgresses)
         {"\U0001F1EF\U0001F1F5\U0001F1EF\U0001F1F5", 6, 8}, // flags: pairs of indicators
         {"a\xFF\u0301b", 2, 1},                    // a mark after an invalid byte stays with it
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(navrik::splitLength(c.line, c.budget), c.head) << c.line << " budget " << c.budget;
+    for (const auto& [line, budget, head] : cases)
+        EXPECT_EQ(navrik::splitLength(line, budget), head) << line << " budget " << budget;
 }

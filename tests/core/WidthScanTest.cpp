@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <vector>
 
 using namespace navrik;
 
-namespace {
 
 // A character at a time, then back to the cut's cluster start, or on past the first cluster.
-std::size_t referenceHead(std::string_view line, std::int64_t budget)
+static std::size_t referenceHead(std::string_view line, std::int64_t budget)
 {
     std::size_t pos = 0;
     for (std::int64_t used = 0; pos < line.size() && (used += characterAt(line, pos).width) <= budget;)
@@ -31,7 +29,7 @@ std::size_t referenceHead(std::string_view line, std::int64_t budget)
 }
 
 // Lines across many blocks, mostly what the vector path takes, with what it leaves sprinkled in.
-std::string generatedLine(std::mt19937& random)
+static std::string generatedLine(std::mt19937& random)
 {
     static const std::vector<std::string> common = {"a", " ", "~", "あ", "漢", "é", "、", "！", "ｿ"};
     static const std::vector<std::string> rare = {
@@ -47,7 +45,6 @@ std::string generatedLine(std::mt19937& random)
     return line;
 }
 
-} // namespace
 
 // The quick measure and the split it speeds up agree with the character-by-character rules.
 TEST(WidthScan, agreesWithTheCharacterRules)

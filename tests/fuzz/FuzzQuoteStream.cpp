@@ -13,20 +13,18 @@
 #include <cctype>
 #include <cstdlib>
 #include <set>
-#include <string>
-#include <vector>
 
 using namespace navrik;
 
-namespace {
 
 void check(bool holds) { if (!holds) std::abort(); }
 
-bool holdsLink(std::string_view text)
+static bool holdsLink(std::string_view text)
 {
     std::string lower(text); // link schemes in any case
     std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return std::ranges::any_of({"://", "mailto:", "www.", "\\\\"}, [&](const char* s) { return lower.find(s) != lower.npos; });
+    const char* const links[] = {"://", "mailto:", "www.", "\\\\"};
+    return std::ranges::any_of(links, [&](const char* s) { return lower.find(s) != lower.npos; });
 }
 
 // What re-flow keeps: the characters but quote marks and blanks, and each blank line after them.
@@ -37,7 +35,7 @@ struct Kept {
 };
 
 // Of the output's lines after the mark, the input's blank lines count where they come in order.
-Kept kept(std::string_view text, std::string_view mark, const Kept* input = nullptr)
+static Kept kept(std::string_view text, std::string_view mark, const Kept* input = nullptr)
 {
     Kept kept;
     LineSplitter lines(text);
@@ -62,7 +60,7 @@ Kept kept(std::string_view text, std::string_view mark, const Kept* input = null
 
 // Re-flowed: every line has the mark, the characters but quote marks and blanks and the blank
 // lines stay in order, and a line beyond the budget is an input line, a link or one cluster.
-void checkReflowed(std::string_view text, const std::string& mark, std::int64_t budget)
+static void checkReflowed(std::string_view text, const std::string& mark, std::int64_t budget)
 {
     const std::string quoted = quoteText(text, mark, budget, BreakStyle::Reflow);
     const Kept in = kept(text, {});
@@ -81,7 +79,6 @@ void checkReflowed(std::string_view text, const std::string& mark, std::int64_t 
     }
 }
 
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -5,18 +5,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <cstdlib>
-#include <string_view>
 
 using namespace navrik;
 
-namespace {
 
 void check(bool holds) { if (!holds) std::abort(); }
 
 // Digit by digit, as a number is read by hand.
-std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
+static std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
 {
     text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
     const bool hex = text.starts_with('$'), negative = text.starts_with('-');
@@ -32,7 +29,6 @@ std::int32_t referenceNumber(std::string_view text, std::int32_t minValue)
     return text.empty() ? minValue : hex ? std::int32_t(std::uint32_t(value)) : std::int32_t(negative ? -value : value);
 }
 
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

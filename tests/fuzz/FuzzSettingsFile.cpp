@@ -6,16 +6,14 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
 
 using namespace navrik;
 
-namespace {
 
 void check(bool holds) { if (!holds) std::abort(); }
 
 // The file's units: bytes, or after a UTF-16 byte-order mark code units (an odd last byte alone).
-std::u16string units(const std::string& file)
+static std::u16string units(const std::string& file)
 {
     const bool big = file.starts_with("\xFE\xFF"), wide = big || file.starts_with("\xFF\xFE");
     std::u16string out;
@@ -26,7 +24,6 @@ std::u16string units(const std::string& file)
     return out;
 }
 
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
