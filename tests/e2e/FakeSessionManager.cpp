@@ -32,9 +32,9 @@ volatile std::sig_atomic_t s_stop = 0;
 
 void say(const std::string& line) { std::printf("%s\n", line.c_str()), std::fflush(stdout); }
 
-void saveYourself(bool shutdown, const char* answer)
+void saveYourself(bool shutdown)
 {
-    s_answer = answer;
+    s_answer = "saved";
     s_cancelled = false;
     SmsSaveYourself(s_client, SmSaveBoth, shutdown, shutdown ? SmInteractStyleAny : SmInteractStyleNone, False);
 }
@@ -45,28 +45,22 @@ void closed(SmsConn conn)
         s_client = nullptr, say("closed");
 }
 
-Status registerClient(SmsConn conn, SmPointer, char*)
-{
-    char* id = SmsGenerateClientID(conn);
-    if (!id)
-        return 0;
-    SmsRegisterClientReply(conn, id);
-    std::free(id);
-    s_client = conn;
-    // A new client is asked for a save at once, so the session knows how to restart it.
-    s_answer = "registered";
-    SmsSaveYourself(conn, SmSaveLocal, False, SmInteractStyleNone, False);
-    return 1;
-}
-
 Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callbacks, char**)
 {
-    *mask = SmsRegisterClientProcMask | SmsInteractRequestProcMask | SmsInteractDoneProcMask
-          | SmsSaveYourselfRequestProcMask | SmsSaveYourselfP2RequestProcMask | SmsSaveYourselfDoneProcMask
-          | SmsCloseConnectionProcMask | SmsSetPropertiesProcMask | SmsDeletePropertiesProcMask
-          | SmsGetPropertiesProcMask;
+    *mask = ~0ul; // every callback below
     std::memset(callbacks, 0, sizeof *callbacks);
-    callbacks->register_client.callback = registerClient;
+    callbacks->register_client.callback = [](SmsConn conn, SmPointer, char*) -> Status {
+        char* id = SmsGenerateClientID(conn);
+        if (!id)
+            return 0;
+        SmsRegisterClientReply(conn, id);
+        std::free(id);
+        s_client = conn;
+        // A new client is asked for a save at once, so the session knows how to restart it.
+        s_answer = "registered";
+        SmsSaveYourself(conn, SmSaveLocal, False, SmInteractStyleNone, False);
+        return 1;
+    };
     callbacks->interact_request.callback = [](SmsConn conn, SmPointer, int) { SmsInteract(conn); };
     callbacks->interact_done.callback = [](SmsConn, SmPointer, Bool cancel) { s_cancelled = s_cancelled || cancel; };
     callbacks->save_yourself_request.callback = [](SmsConn, SmPointer, int, Bool, int, Bool, Bool) {
@@ -123,14 +117,11 @@ void command(const std::string& line)
 {
     if (!s_client)
         say("no client");
-    else if (line == "checkpoint")
-        saveYourself(false, "saved");
-    else if (line == "logoff")
-        saveYourself(true, "saved");
-    else if (line == "cancel") {
-        SmsShutdownCancelled(s_client);
-        say("running on");
-    } else if (line == "die")
+    else if (line == "checkpoint" || line == "logoff")
+        saveYourself(line == "logoff");
+    else if (line == "cancel")
+        SmsShutdownCancelled(s_client), say("running on");
+    else if (line == "die")
         SmsDie(s_client);
     else
         say("unknown command " + line);
@@ -151,8 +142,8 @@ int main()
     if (!writeAuthority(count, listeners))
         return std::perror("the ICE authority file ($ICEAUTHORITY)"), 1;
     // Ended by the test: leave the loop so that the listening sockets are removed.
-    std::signal(SIGTERM, [](int) { s_stop = 1; });
-    std::signal(SIGINT, [](int) { s_stop = 1; });
+    for (int end : {SIGTERM, SIGINT})
+        std::signal(end, [](int) { s_stop = 1; });
     char* address = IceComposeNetworkIdList(count, listeners);
     say(std::string("listening ") + address);
     std::free(address);
@@ -184,15 +175,14 @@ int main()
             if (!fds[1 + count + i].revents)
                 continue;
             const IceProcessMessagesStatus status = IceProcessMessages(open[i], nullptr, nullptr);
-            if (status == IceProcessMessagesSuccess)
-                continue;
             if (status == IceProcessMessagesIOError) {
                 if (SmsConn client = s_client; client && SmsGetIceConnection(client) == open[i])
                     closed(client), SmsCleanUp(client);
                 IceSetShutdownNegotiation(open[i], False);
                 IceCloseConnection(open[i]);
             }
-            std::erase(s_connections, open[i]);
+            if (status != IceProcessMessagesSuccess)
+                std::erase(s_connections, open[i]);
         }
     }
     IceFreeListenObjs(count, listeners);

@@ -11,17 +11,8 @@ CONTROLS = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pya
             pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_PASSWORD_TEXT}
 
 
-def navrik():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name.lower() == "navrik":
-            return app
-    return None
-
-
 def controls(node):
-    for child in node:
-        if child is None:
-            continue
+    for child in filter(None, node):
         if child.getRole() in CONTROLS:
             yield child
         yield from controls(child)
@@ -38,14 +29,13 @@ def actions(node):
 def wait_for(find, seconds=20):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        found = find()
-        if found:
+        if found := find():
             return found
         time.sleep(0.2)
     sys.exit("not on the accessibility bus in time")
 
 
-app = wait_for(navrik)
+app = wait_for(lambda: next((a for a in filter(None, pyatspi.Registry.getDesktop(0)) if a.name.lower() == "navrik"), None))
 settings = wait_for(lambda: next((c for c in controls(app) if c.name == "設定"), None))
 settings.queryAction().doAction(actions(settings).index("Press"))
 wait_for(lambda: any(w.name == "設定" for w in app))

@@ -1,30 +1,31 @@
 # SPDX-License-Identifier: MIT
-# Shared steps of the end-to-end tests: a private Xvfb display without a window manager,
-# a fresh settings directory, the program under test, and polling helpers. Sourced by
-# each test with the program's path as $1. Everything started here is ended on exit.
+# Shared steps of the end-to-end tests, sourced with the program's path as $1: a private Xvfb
+# display without a window manager, a fresh settings folder, the program, polling helpers.
+# Everything started here is ended on exit. PRIVATE_BUS=1 first runs the test on a session bus
+# of its own.
+if [[ -n ${PRIVATE_BUS:-} && -z ${NAVRIK_PRIVATE_BUS:-} ]]; then
+    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session missing" >&2; exit 77; }
+    exec env NAVRIK_PRIVATE_BUS=1 dbus-run-session -- "$0" "$@"
+fi
 set -euo pipefail
 
 NAVRIK=${1:?usage: $0 path/to/navrik}
 ARTIFACTS=${NAVRIK_ARTIFACTS:-${TMPDIR:-/tmp}/navrik-artifacts}
 TEST_NAME=$(basename "$0" .sh)
 WORK=$(mktemp -d)
-XVFB_PID=
-NAVRIK_PID=
+XVFB_PID= NAVRIK_PID=
 NAVRIK_LAUNCH=() # what the program is started through (env, nohup)
-AT_EXIT=()       # commands run on exit before the program and the display end
-mkdir -p "$ARTIFACTS"
+AT_EXIT=()       # run on exit before the program and the display end
+mkdir -p "$ARTIFACTS" "$WORK/config"
 # Never the desktop's own session manager or compositor: a test that wants one starts its own.
 unset SESSION_MANAGER WAYLAND_DISPLAY
 
 cleanup() {
     set +e # keep the test's own exit code; a killed child's status is no failure here
-    local step
+    local step log
     for step in "${AT_EXIT[@]}"; do eval "$step"; done 2>/dev/null
     if [[ -n $NAVRIK_PID ]]; then kill "$NAVRIK_PID"; wait "$NAVRIK_PID"; fi 2>/dev/null
-    local log
-    for log in navrik xvfb; do
-        [[ -s $WORK/$log.log ]] && cp "$WORK/$log.log" "$ARTIFACTS/$TEST_NAME-$log.log"
-    done
+    for log in navrik xvfb; do [[ -s $WORK/$log.log ]] && cp "$WORK/$log.log" "$ARTIFACTS/$TEST_NAME-$log.log"; done
     # Ending the display also ends the xclip that served our clipboard text.
     if [[ -n $XVFB_PID ]]; then kill "$XVFB_PID"; wait "$XVFB_PID"; fi 2>/dev/null
     rm -rf "$WORK"
@@ -34,35 +35,24 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*" >&2; exit 77; }
 at_exit() { AT_EXIT+=("$1"); }
-need() {
-    local tool
-    for tool; do command -v "$tool" >/dev/null || skip "$tool missing"; done
-}
+need() { local tool; for tool; do command -v "$tool" >/dev/null || skip "$tool missing"; done; }
 
 # own_session: a runtime and a settings folder of the test's own, for it and every Navrik it starts.
 own_session() {
     export XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb
-    mkdir -p -m 0700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
+    mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 }
-
 # icon_mode_settings: a settings file that starts Navrik in icon mode (簡易エディタ不要).
-icon_mode_settings() {
-    mkdir -p "$WORK/config"
-    printf '[Inyou]\r\nAutoPaste=1\r\n' >"$WORK/config/tolvane.ini"
-}
+icon_mode_settings() { printf '[Inyou]\r\nAutoPaste=1\r\n' >"$WORK/config/tolvane.ini"; }
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds.
 wait_until() {
     local deadline=$((SECONDS + $1)); shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.05
-    done
+    until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.05; done
 }
 
 start_display() {
-    command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "Xvfb or xdotool missing"
-    command -v xdpyinfo >/dev/null || skip "xdpyinfo missing"
+    need Xvfb xdotool xdpyinfo
     exec 3>"$WORK/display"
     # -noreset: else a client connecting while the server resets after its last client left is refused.
     Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
@@ -73,15 +63,13 @@ start_display() {
     wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$WORK/xvfb.log")"
 }
 
-# navrik_running: true while the program under test runs.
 navrik_running() { [[ -n $NAVRIK_PID ]] && kill -0 "$NAVRIK_PID" 2>/dev/null; }
+window_or_exit() { main_window >/dev/null || ! navrik_running; }
 
 # Starts the program and sets WID to its main window once that is mapped.
 start_navrik() {
-    mkdir -p "$WORK/config"
     XDG_CONFIG_HOME=$WORK/config QT_QPA_PLATFORM=xcb "${NAVRIK_LAUNCH[@]}" "$NAVRIK" >"$WORK/navrik.log" 2>&1 &
     NAVRIK_PID=$!
-    # Stops waiting as soon as the program has ended, and shows what it said.
     wait_until 30 window_or_exit || true
     navrik_running || fail "navrik ended before showing its window: $(cat "$WORK/navrik.log")"
     WID=$(main_window) || { windows_seen; fail "no window named Navrik: $(cat "$WORK/navrik.log")"; }
@@ -118,8 +106,6 @@ keeper() {
 }
 no_keeper() { ! keeper >/dev/null; }
 
-window_or_exit() { main_window >/dev/null || ! navrik_running; }
-
 # navrik_windows TITLE: Navrik's shown windows titled TITLE, by _NET_WM_NAME (UTF-8 in any
 # locale, which WM_NAME and so xdotool search --name are not).
 navrik_windows() {
@@ -132,22 +118,17 @@ navrik_windows() {
 main_window() { navrik_windows Navrik | head -1 | grep .; }
 no_main_window() { ! main_window >/dev/null; }
 dialog_window() { navrik_windows 設定 | head -1 | grep .; }
-
 # class_window CLASS: a shown window of another program by its class (xterm -class CLASS).
 class_window() { xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -1 | grep .; }
 
-# geometry [WINDOW]: prints "X Y WIDTH HEIGHT" of the window, by default the main window.
+# geometry [WINDOW]: "X Y WIDTH HEIGHT" of the window, by default the main window.
 geometry() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "${1:-$WID}")"
     echo "$X $Y $WIDTH $HEIGHT"
 }
-
 geometry_is() { [[ $(geometry) == "$*" ]]; }
-screenshot() {
-    import -window root "$ARTIFACTS/$TEST_NAME-$1.png"
-    echo "screenshot: $ARTIFACTS/$TEST_NAME-$1.png"
-}
+screenshot() { import -window root "$ARTIFACTS/$TEST_NAME-$1.png"; }
 
 set_clipboard() { printf '%s' "$1" | xclip -selection clipboard -i; }
 clipboard() { xclip -selection clipboard -o 2>/dev/null; }
@@ -168,6 +149,8 @@ wait_exit() {
     wait "$NAVRIK_PID" || EXIT_CODE=$?
     NAVRIK_PID=
 }
+# exits_with_0 SECONDS: wait_exit, and the exit code is 0.
+exits_with_0() { wait_exit "$1"; [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"; }
 
 # menu_open: true while a popup menu of the program is shown; sets MENU_X, MENU_Y.
 menu_open() {

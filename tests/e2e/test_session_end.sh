@@ -8,18 +8,10 @@ need xclip
 
 # saved_complete MARK: the main window's share is in the file, with the mark typed.
 saved_complete() {
-    local file=$WORK/config/tolvane.ini key
-    grep -q "^String=\"$1\""$'\r$' "$file" || return 1
-    for key in FormLeft=201 FormTop=110 AutoPaste=0 StayOnTop=0; do
-        grep -q "^$key"$'\r$' "$file" || return 1
-    done
+    [[ $(tr -d '\r' <"$WORK/config/tolvane.ini") == *$'\nString="'"$1"$'"\nFormLeft=201\nFormTop=110\nAutoPaste=0\nStayOnTop=0'* ]]
 }
-
 # type_mark TEXT: types TEXT into the quote mark field, which has the focus at the start.
-type_mark() {
-    xdotool type --window "$WID" --delay 20 "$1"
-    sleep 0.3
-}
+type_mark() { xdotool type --window "$WID" --delay 20 "$1"; sleep 0.3; }
 
 start_display
 
@@ -36,8 +28,7 @@ for signal in TERM INT HUP; do
         type_mark "$signal"
     fi
     kill -s "$signal" "$NAVRIK_PID"
-    wait_exit 15
-    [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE after SIG$signal"
+    exits_with_0 15
     saved_complete "> $signal" || fail "not saved after SIG$signal: $(cat -A "$WORK/config/tolvane.ini")"
 done
 NAVRIK_LAUNCH=()
@@ -85,8 +76,7 @@ type_mark "C"
 set_clipboard $'first line\nsecond line'
 "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"
 session die closed
-wait_exit 15
-[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE at the end of the session"
+exits_with_0 15
 saved_complete "> ABC" || fail "not saved at the end of the session: $(cat -A "$WORK/config/tolvane.ini")"
 clipboard_is $'> ABCfirst line\n> ABCsecond line' || fail "after the end of the session the clipboard holds: $(clipboard)"
 echo PASS

@@ -5,12 +5,10 @@
 # so does the window, which sway moves.
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/wayland.sh"
-need wl-copy wl-paste xev xprop
+need xev xprop
 [[ -x ${NAVRIK_VIRTUAL_POINTER:-} ]] || skip "the virtual_pointer helper is not built"
-own_session
 icon_mode_settings
-start_sway
-quote_from_wayland_window sway_focus_is
+quote_from_wayland_window sway
 
 # Tiled, the window would stand in sway's tree, and its least floating size is 75 by 50.
 swaymsg -t get_tree | grep -q "\"pid\": $NAVRIK_PID," && fail "sway manages the icon: $(swaymsg -t get_tree)"

@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Shared steps of the Wayland end-to-end tests, sourced after harness.sh: a headless compositor
 # with XWayland (run as nobody when the tests run as root: sway refuses root), a focused native
-# Wayland window, and the Wayland clipboard through wl-clipboard.
-
+# Wayland window, and the Wayland clipboard through wl-clipboard; a session of the test's own.
+need wl-copy wl-paste
+own_session
 COMPOSITOR_PID=
 at_exit 'stop_compositor'
 stop_compositor() {
@@ -15,33 +16,32 @@ stop_compositor() {
     COMPOSITOR_PID=
 }
 
-# compositor_home: a folder the compositor's user owns, for its runtime files ($SESSION).
+# compositor_home NEEDED...: checks for the tools and makes $SESSION, a folder the compositor's
+# user owns, for its runtime files; tell_display there is what the compositor runs once XWayland
+# is there: it lets the test's user in and writes the display's name, then runs $TELL_THEN.
 compositor_home() {
+    need Xwayland xhost "$@"
     SESSION=$(mktemp -d /tmp/navrik-wayland.XXXXXX)
+    at_exit "rm -rf $SESSION"
     AS_USER=()
     if [[ $(id -u) == 0 ]]; then
         chown nobody:nogroup "$SESSION"
         AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     fi
     chmod 0700 "$SESSION"
-    at_exit "rm -rf $SESSION"
-}
-
-# tell_display: what the compositor runs once XWayland is there: it lets the test's user in and
-# writes the display's name for wait_x_display. tell_display_script: the same as a script.
-tell_display() { echo "xhost +si:localuser:$(id -un) >/dev/null && printenv DISPLAY >$SESSION/display"; }
-tell_display_script() {
-    printf '#!/bin/sh\n%s\n%s' "$(tell_display)" "${1:-}" >"$SESSION/tell-display"
+    TELL_DISPLAY="xhost +si:localuser:$(id -un) >/dev/null && printenv DISPLAY >$SESSION/display"
+    printf '#!/bin/sh\n%s\n%s' "$TELL_DISPLAY" "${TELL_THEN:-}" >"$SESSION/tell-display"
     chmod +x "$SESSION/tell-display"
 }
-
-# compositor_started: the compositor started last is COMPOSITOR_PID; sets WAYLAND_DISPLAY to its
-# socket, by its full path, and DISPLAY to its XWayland.
-compositor_started() {
+# in_session COMMAND...: runs the compositor with a clean environment as COMPOSITOR_PID; sets
+# WAYLAND_DISPLAY to its socket, by its full path, and DISPLAY to its XWayland.
+in_session() {
+    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-}" \
+        "$@" >"$WORK/compositor.log" 2>&1 &
     COMPOSITOR_PID=$!
     wait_until 30 eval 'wayland_socket >/dev/null || ! kill -0 $COMPOSITOR_PID' 2>/dev/null
-    WAYLAND_DISPLAY=$(wayland_socket) || skip "the compositor did not start: $(tail -5 "$WORK/compositor.log")"
     export WAYLAND_DISPLAY
+    WAYLAND_DISPLAY=$(wayland_socket) || skip "the compositor did not start: $(tail -5 "$WORK/compositor.log")"
     wait_until 30 test -s "$SESSION/display" || skip "XWayland did not start: $(tail -5 "$WORK/compositor.log")"
     export DISPLAY=$(cat "$SESSION/display")
     wait_until 30 xdpyinfo >/dev/null 2>&1 || fail "XWayland does not answer on $DISPLAY"
@@ -54,12 +54,10 @@ wayland_socket() {
 
 # start_sway: headless sway 1.7 with XWayland; sets SWAYSOCK, WAYLAND_DISPLAY and DISPLAY.
 start_sway() {
-    need sway swaymsg Xwayland setpriv xhost
-    compositor_home
-    printf 'xwayland force\nexec %s\n' "$(tell_display)" >"$SESSION/config"
-    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" WLR_BACKENDS=headless WLR_RENDERER=pixman \
-        WLR_LIBINPUT_NO_DEVICES=1 "${AS_USER[@]}" sway -c "$SESSION/config" >"$WORK/compositor.log" 2>&1 &
-    compositor_started
+    compositor_home sway swaymsg setpriv
+    printf 'xwayland force\nexec %s\n' "$TELL_DISPLAY" >"$SESSION/config"
+    in_session WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 "${AS_USER[@]}" \
+        sway -c "$SESSION/config"
     wait_until 30 eval 'compgen -G "$SESSION/sway-ipc.*.sock" >/dev/null' || fail "no sway IPC socket"
     export SWAYSOCK=$(compgen -G "$SESSION/sway-ipc.*.sock" | head -1)
 }
@@ -68,40 +66,22 @@ start_sway() {
 # own user, whom the bus admits. Run from a copy: the installed program carries a file
 # capability, which a container may refuse to grant.
 start_kwin() {
-    need kwin_wayland Xwayland setpriv xhost
-    compositor_home
+    compositor_home kwin_wayland
     cp "$(command -v kwin_wayland)" "$SESSION/kwin_wayland"
-    tell_display_script
-    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
-        KWIN_COMPOSE=Q "$SESSION/kwin_wayland" --virtual --xwayland --no-lockscreen \
-        --socket wayland-navrik "$SESSION/tell-display" >"$WORK/compositor.log" 2>&1 &
-    compositor_started
+    in_session KWIN_COMPOSE=Q "$SESSION/kwin_wayland" --virtual --xwayland --no-lockscreen \
+        --socket wayland-navrik "$SESSION/tell-display"
 }
 
 # start_mutter: headless mutter (GNOME) inside a private session bus, with a keyboard of ours (its
 # seat has none, and wl-clipboard needs one). Mutter ends when the command it runs ends: that one
 # waits for mutter.
 start_mutter() {
-    need mutter Xwayland xhost
     [[ -x ${NAVRIK_MUTTER_KEYBOARD:-} ]] || skip "the mutter_keyboard helper is not built"
-    compositor_home
-    tell_display_script 'exec tail -f /dev/null --pid=$PPID'
-    env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
-        mutter --headless --wayland --virtual-monitor 1024x768 -- "$SESSION/tell-display" >"$WORK/compositor.log" 2>&1 &
-    compositor_started
+    TELL_THEN='exec tail -f /dev/null --pid=$PPID' compositor_home mutter
+    in_session mutter --headless --wayland --virtual-monitor 1024x768 -- "$SESSION/tell-display"
     "$NAVRIK_MUTTER_KEYBOARD" >"$WORK/keyboard.log" 2>&1 &
     at_exit "kill $!"
     wait_until 10 wl-copy --clear 2>/dev/null || fail "mutter's seat has no keyboard: $(cat "$WORK/keyboard.log")"
-}
-
-# start_wayland_window: a native Wayland window, which takes the focus: a second Navrik on Qt's
-# Wayland platform, kept apart by folders of its own; WAYLAND_WINDOW_PID is its process.
-start_wayland_window() {
-    mkdir -p -m 0700 "$WORK/wayland-run" "$WORK/wayland-config"
-    XDG_RUNTIME_DIR=$WORK/wayland-run XDG_CONFIG_HOME=$WORK/wayland-config QT_QPA_PLATFORM=wayland \
-        "$NAVRIK" >"$WORK/wayland-window.log" 2>&1 &
-    WAYLAND_WINDOW_PID=$!
-    at_exit "kill $WAYLAND_WINDOW_PID"
 }
 
 # wl_set TEXT / wl_clipboard: the Wayland clipboard, through wl-clipboard.
@@ -109,7 +89,6 @@ wl_set() { printf '%s' "$1" | wl-copy; }
 wl_clipboard() { timeout 10 wl-paste -n 2>/dev/null; }
 wl_clipboard_is() { [[ $(wl_clipboard) == "$1" ]]; }
 
-# A mail in Japanese and its quote with the default mark.
 MAIL=$'山田様\n\nいつもお世話になっております。\n資料をお送りします。'
 QUOTED_MAIL=$'> 山田様\n> \n> いつもお世話になっております。\n> 資料をお送りします。'
 
@@ -131,17 +110,23 @@ sway_focus_is() { swaymsg "[pid=$1 con_id=__focused__] nop" >/dev/null 2>&1; }
 # native Wayland window of the process holds it.
 mutter_focus_is() { kill -0 "$1" && [[ $(xprop -root _NET_ACTIVE_WINDOW) == *' 0x0' ]]; }
 
-# quote_from_wayland_window FOCUS_IS: with Navrik running and a native Wayland window focused
-# (FOCUS_IS PID tells the compositor's focus), navrik --paste-and-quote turns the mail wl-copy
-# put on the clipboard into the quote wl-paste reads, and the focus stays where it was.
+# quote_from_wayland_window COMPOSITOR: with the compositor and Navrik running and a native Wayland
+# window focused (COMPOSITOR_focus_is PID tells), navrik --paste-and-quote turns the mail wl-copy
+# put on the clipboard into the quote wl-paste reads, and the focus stays where it was. The
+# native window is a second Navrik on Qt's Wayland platform, kept apart by folders of its own.
 quote_from_wayland_window() {
+    "start_$1"
     start_navrik
-    start_wayland_window
-    wait_until 20 "$1" "$WAYLAND_WINDOW_PID" || fail "the Wayland window has no focus"
+    mkdir -p -m 0700 "$WORK/wayland-run" "$WORK/wayland-config"
+    XDG_RUNTIME_DIR=$WORK/wayland-run XDG_CONFIG_HOME=$WORK/wayland-config QT_QPA_PLATFORM=wayland \
+        "$NAVRIK" >"$WORK/wayland-window.log" 2>&1 &
+    WAYLAND_WINDOW_PID=$!
+    at_exit "kill $WAYLAND_WINDOW_PID"
+    wait_until 20 "$1_focus_is" "$WAYLAND_WINDOW_PID" || fail "the Wayland window has no focus"
     wl_set "$MAIL"
     "$NAVRIK" --paste-and-quote || fail "the command failed"
     wait_until 10 wl_clipboard_is "$QUOTED_MAIL" || fail "the clipboard holds: $(wl_clipboard)"
-    "$1" "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
+    "$1_focus_is" "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
 }
 
 # quote_outlives_navrik: after quote_from_wayland_window, Navrik ends; its keeper serves the quote

