@@ -41,8 +41,7 @@ private slots:
     void aFailedSaveEndsTheProgramAtTheNextClose()
     {
         const QString file = m_config.filePath("tolvane.ini");
-        QFile(file).open(QIODevice::WriteOnly);
-        QFile::setPermissions(file, QFile::ReadOwner);
+        QFile(file).open(QIODevice::WriteOnly), QFile::setPermissions(file, QFile::ReadOwner);
         QStringList boxes;
         bool stayed = false;
         const int code = runProgram([&] {

@@ -26,10 +26,9 @@ private slots:
     {
         std::filesystem::remove(navrik::settingsFilePath());
         QVERIFY(navrik::test::showWindows());
-        QCOMPARE(control<QAction>(MainForm, "K1")->text(), "Quote the clipboard");
-        QCOMPARE(control<QAction>(MainForm, "GlobalHotKey")->text(), "Global shortcut\tCtrl+Alt+Shift+Q");
-        QCOMPARE(ConfigForm->windowTitle(), "Settings");
-        QCOMPARE(control<QLineEdit>(MainForm, "FlagEdit")->text(), "> ");
+        QCOMPARE(QStringList({control<QAction>(MainForm, "K1")->text(), control<QAction>(MainForm, "GlobalHotKey")->text(),
+                              ConfigForm->windowTitle(), control<QLineEdit>(MainForm, "FlagEdit")->text()}),
+                 QStringList({"Quote the clipboard", "Global shortcut\tCtrl+Alt+Shift+Q", "Settings", "> "}));
         MainForm->FormClose();
         QCOMPARE(navrik::test::settingsText(),
                  "[Inyou]\r\nString=\"> \"\r\nFormLeft=201\r\nFormTop=110\r\nAutoPaste=0\r\nStayOnTop=0\r\n");

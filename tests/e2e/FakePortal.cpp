@@ -25,44 +25,39 @@ public:
         const QString member = call.member();
         const QVariantList args = call.arguments();
         const QString prefix = u'/' + call.service().mid(1).replace(u'.', u'_') + u'/';
-        const auto option = [&](const char* name) {
-            return qdbus_cast<QVariantMap>(args.last()).value(name).toString();
+        const auto option = [&](const char* name) { return qdbus_cast<QVariantMap>(args.last()).value(name).toString(); };
+        const auto signal = [&](const QString& path, const char* interface, const char* name, const QVariantList& values) {
+            QDBusMessage message = QDBusMessage::createSignal(path, QLatin1String(interface), QLatin1String(name));
+            message.setArguments(values);
+            return bus.send(message);
         };
-        QVariantMap results;
-        uint response = 0;
+        const QVariant session = QVariant::fromValue(QDBusObjectPath(m_bound));
         if (member == QLatin1String("Get"))
             return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(1u))));
-        if (member == QLatin1String("Press")) {
-            bus.send(QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
-                                                QStringLiteral("Activated"))
-                     << QVariant::fromValue(QDBusObjectPath(m_bound)) << QStringLiteral("paste-and-quote")
-                     << qulonglong(0) << QVariantMap());
+        if (member == QLatin1String("Press") || member == QLatin1String("Assign")) {
+            if (member == QLatin1String("Press"))
+                signal(kPath, "org.freedesktop.portal.GlobalShortcuts", "Activated",
+                       {session, QStringLiteral("paste-and-quote"), qulonglong(0), QVariantMap()});
+            else
+                signal(kPath, "org.freedesktop.portal.GlobalShortcuts", "ShortcutsChanged",
+                       {session, QVariant::fromValue(m_shortcuts)});
             return bus.send(call.createReply());
         }
-        if (member == QLatin1String("Assign")) {
-            bus.send(QDBusMessage::createSignal(kPath, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
-                                                QStringLiteral("ShortcutsChanged"))
-                     << QVariant::fromValue(QDBusObjectPath(m_bound)) << QVariant::fromValue(m_shortcuts));
-            return bus.send(call.createReply());
-        }
+        QVariantMap results;
+        const uint response = member == QLatin1String("BindShortcuts") && !m_bound.isEmpty();
         if (member == QLatin1String("CreateSession")) {
             results[QStringLiteral("session_handle")] = kPath + "/session" + prefix + option("session_handle_token");
-        } else if (member == QLatin1String("BindShortcuts")) {
-            response = m_bound.isEmpty() ? 0 : 1;
-            if (response == 0) {
-                m_bound = args.at(0).value<QDBusObjectPath>().path();
-                m_shortcuts = args.at(1).value<QDBusArgument>();
-                if (!m_bindNothing)
-                    results[QStringLiteral("shortcuts")] = QVariant::fromValue(m_shortcuts);
-            }
-        } else {
+        } else if (member != QLatin1String("BindShortcuts")) {
             return false;
+        } else if (response == 0) {
+            m_bound = args.at(0).value<QDBusObjectPath>().path();
+            m_shortcuts = args.at(1).value<QDBusArgument>();
+            if (!m_bindNothing)
+                results[QStringLiteral("shortcuts")] = QVariant::fromValue(m_shortcuts);
         }
         const QString request = kPath + "/request" + prefix + option("handle_token");
         bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        return bus.send(QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
-                                                   QStringLiteral("Response"))
-                        << response << results);
+        return signal(request, "org.freedesktop.portal.Request", "Response", {response, results});
     }
 
 private:

@@ -22,45 +22,32 @@ const wl_message kManagerRequests[] = {{"create_virtual_pointer", "?on", kCreate
 const wl_interface kManager = {"zwlr_virtual_pointer_manager_v1", 1, 1, kManagerRequests, 0, nullptr};
 enum : std::uint32_t { kMotionAbsolute = 1, kButton = 2, kFrame = 4, kLeftButton = 0x110 };
 
-struct Globals {
-    wl_proxy* seat = nullptr;
-    wl_proxy* manager = nullptr;
-};
-
-void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t)
-{
-    auto* globals = static_cast<Globals*>(data);
-    if (std::strcmp(interface, wl_seat_interface.name) == 0 && !globals->seat)
-        globals->seat = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-    if (std::strcmp(interface, kManager.name) == 0)
-        globals->manager = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &kManager, 1));
-}
-void globalRemove(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener kRegistry{global, globalRemove};
+wl_proxy* s_seat = nullptr;
+wl_proxy* s_manager = nullptr;
+const wl_registry_listener kRegistry{
+    [](void*, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t) {
+        if (std::strcmp(interface, wl_seat_interface.name) == 0 && !s_seat)
+            s_seat = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        if (std::strcmp(interface, kManager.name) == 0)
+            s_manager = static_cast<wl_proxy*>(wl_registry_bind(registry, name, &kManager, 1));
+    },
+    [](void*, wl_registry*, std::uint32_t) {}};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     wl_display* display = argc == 3 ? wl_display_connect(nullptr) : nullptr;
-    Globals globals;
-    if (display) {
-        wl_registry_add_listener(wl_display_get_registry(display), &kRegistry, &globals);
-        wl_display_roundtrip(display);
-    }
-    if (!globals.manager) {
-        std::fputs("usage: virtual_pointer WIDTH HEIGHT, under a compositor with virtual pointers\n", stderr);
-        return 1;
-    }
+    if (display)
+        wl_registry_add_listener(wl_display_get_registry(display), &kRegistry, nullptr), wl_display_roundtrip(display);
+    if (!s_manager)
+        return std::fputs("usage: virtual_pointer WIDTH HEIGHT, under a compositor with virtual pointers\n", stderr), 1;
     const auto width = std::uint32_t(std::strtoul(argv[1], nullptr, 10));
     const auto height = std::uint32_t(std::strtoul(argv[2], nullptr, 10));
-    wl_proxy* pointer = wl_proxy_marshal_flags(globals.manager, 0, &kPointer, 1, 0, globals.seat, nullptr);
-    std::uint32_t time = 0;
+    wl_proxy* pointer = wl_proxy_marshal_flags(s_manager, 0, &kPointer, 1, 0, s_seat, nullptr);
     char line[64];
-    while (std::fgets(line, sizeof line, stdin)) {
-        unsigned x = 0;
-        unsigned y = 0;
-        time += 10;
+    for (std::uint32_t time = 10; std::fgets(line, sizeof line, stdin); time += 10) {
+        unsigned x = 0, y = 0;
         if (std::sscanf(line, "move %u %u", &x, &y) == 2)
             wl_proxy_marshal_flags(pointer, kMotionAbsolute, nullptr, 1, 0, time, x, y, width, height);
         else

@@ -4,7 +4,6 @@
 # that wl-copy put on the clipboard, and wl-paste reads the quote, after Navrik has ended too.
 PRIVATE_BUS=1 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/wayland.sh"
-need dbus-send
 quote_from_wayland_window kwin
 quote_outlives_navrik
 echo PASS

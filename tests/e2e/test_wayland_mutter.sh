@@ -5,7 +5,6 @@
 # navrik --paste-and-quote quotes wl-copy's mail through XWayland, and says nothing about it.
 PRIVATE_BUS=1 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/wayland.sh"
-need xprop
 quote_from_wayland_window mutter
 grep 'data-control' "$WORK/navrik.log" && fail "Navrik said the clipboard does not work"
 echo PASS

@@ -1,14 +1,13 @@
 # SPDX-License-Identifier: MIT
-# Shared steps of the Wayland end-to-end tests, sourced after harness.sh: a headless compositor
-# with XWayland (run as nobody when the tests run as root: sway refuses root), a focused native
-# Wayland window, and the Wayland clipboard through wl-clipboard; a session of the test's own.
+# Shared steps of the Wayland e2e tests, sourced after harness.sh: a headless compositor with
+# XWayland (as nobody when run as root: sway refuses root), a focused native Wayland window, the
+# Wayland clipboard through wl-clipboard, a session of the test's own.
 need wl-copy wl-paste
 own_session
 COMPOSITOR_PID=
 at_exit 'stop_compositor'
-stop_compositor() {
+stop_compositor() { # Navrik first, as at log-off, before its display ends
     [[ -n $COMPOSITOR_PID ]] || return 0
-    # Navrik first, as at log-off, before its display ends.
     timeout 10 "$NAVRIK" --quit
     wait_until 10 eval '! navrik_running'
     kill "$COMPOSITOR_PID"; wait "$COMPOSITOR_PID"
@@ -16,9 +15,9 @@ stop_compositor() {
     COMPOSITOR_PID=
 }
 
-# compositor_home NEEDED...: checks for the tools and makes $SESSION, a folder the compositor's
-# user owns, for its runtime files; tell_display there is what the compositor runs once XWayland
-# is there: it lets the test's user in and writes the display's name, then runs $TELL_THEN.
+# compositor_home TOOLS...: $SESSION, the compositor user's folder for its runtime files, with
+# tell-display, which the compositor runs once XWayland is up: it lets the test's user in, writes
+# the display's name, then runs $TELL_THEN.
 compositor_home() {
     need Xwayland xhost "$@"
     SESSION=$(mktemp -d /tmp/navrik-wayland.XXXXXX)
@@ -33,8 +32,8 @@ compositor_home() {
     printf '#!/bin/sh\n%s\n%s' "$TELL_DISPLAY" "${TELL_THEN:-}" >"$SESSION/tell-display"
     chmod +x "$SESSION/tell-display"
 }
-# in_session COMMAND...: runs the compositor with a clean environment as COMPOSITOR_PID; sets
-# WAYLAND_DISPLAY to its socket, by its full path, and DISPLAY to its XWayland.
+# in_session COMMAND...: the compositor, in a clean environment; sets WAYLAND_DISPLAY to its socket
+# (a full path) and DISPLAY to its XWayland.
 in_session() {
     env -i PATH="$PATH" XDG_RUNTIME_DIR="$SESSION" HOME="$SESSION" DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-}" \
         "$@" >"$WORK/compositor.log" 2>&1 &
@@ -52,7 +51,7 @@ wayland_socket() {
     return 1
 }
 
-# start_sway: headless sway 1.7 with XWayland; sets SWAYSOCK, WAYLAND_DISPLAY and DISPLAY.
+# Headless sway 1.7; sets SWAYSOCK too.
 start_sway() {
     compositor_home sway swaymsg setpriv
     printf 'xwayland force\nexec %s\n' "$TELL_DISPLAY" >"$SESSION/config"
@@ -61,41 +60,19 @@ start_sway() {
     wait_until 30 eval 'compgen -G "$SESSION/sway-ipc.*.sock" >/dev/null' || fail "no sway IPC socket"
     export SWAYSOCK=$(compgen -G "$SESSION/sway-ipc.*.sock" | head -1)
 }
+sway_focus_is() { swaymsg "[pid=$1 con_id=__focused__] nop" >/dev/null 2>&1; }
 
-# start_kwin: headless KWin on its virtual backend, inside a private session bus, as the test's
-# own user, whom the bus admits. Run from a copy: the installed program carries a file
-# capability, which a container may refuse to grant.
+# KWin on its virtual backend, as the test's own user, whom the private bus admits. Run from a
+# copy: the installed program carries a file capability, which a container may refuse.
 start_kwin() {
-    compositor_home kwin_wayland
+    compositor_home kwin_wayland dbus-send
     cp "$(command -v kwin_wayland)" "$SESSION/kwin_wayland"
     in_session KWIN_COMPOSE=Q "$SESSION/kwin_wayland" --virtual --xwayland --no-lockscreen \
         --socket wayland-navrik "$SESSION/tell-display"
 }
-
-# start_mutter: headless mutter (GNOME) inside a private session bus, with a keyboard of ours (its
-# seat has none, and wl-clipboard needs one). Mutter ends when the command it runs ends: that one
-# waits for mutter.
-start_mutter() {
-    [[ -x ${NAVRIK_MUTTER_KEYBOARD:-} ]] || skip "the mutter_keyboard helper is not built"
-    TELL_THEN='exec tail -f /dev/null --pid=$PPID' compositor_home mutter
-    in_session mutter --headless --wayland --virtual-monitor 1024x768 -- "$SESSION/tell-display"
-    "$NAVRIK_MUTTER_KEYBOARD" >"$WORK/keyboard.log" 2>&1 &
-    at_exit "kill $!"
-    wait_until 10 wl-copy --clear 2>/dev/null || fail "mutter's seat has no keyboard: $(cat "$WORK/keyboard.log")"
-}
-
-# wl_set TEXT / wl_clipboard: the Wayland clipboard, through wl-clipboard.
-wl_set() { printf '%s' "$1" | wl-copy; }
-wl_clipboard() { timeout 10 wl-paste -n 2>/dev/null; }
-wl_clipboard_is() { [[ $(wl_clipboard) == "$1" ]]; }
-
-MAIL=$'山田様\n\nいつもお世話になっております。\n資料をお送りします。'
-QUOTED_MAIL=$'> 山田様\n> \n> いつもお世話になっております。\n> 資料をお送りします。'
-
 # kwin_focus_is PID: KWin's active window belongs to the process, as a KWin script sees it.
 kwin_focus_is() {
-    printf 'print("active window of " + (workspace.activeClient ? workspace.activeClient.pid : 0));\n' \
-        >"$WORK/active.js"
+    echo 'print("active window of " + (workspace.activeClient ? workspace.activeClient.pid : 0));' >"$WORK/active.js"
     local kwin=(dbus-send --session --print-reply --dest=org.kde.KWin /Scripting)
     "${kwin[@]}" org.kde.kwin.Scripting.loadScript string:"$WORK/active.js" string:navrik-focus >/dev/null &&
         "${kwin[@]}" org.kde.kwin.Scripting.start >/dev/null || return 1
@@ -103,17 +80,28 @@ kwin_focus_is() {
     [[ $(grep -a 'active window of' "$WORK/compositor.log" | tail -1) == *"active window of $1" ]]
 }
 
-# sway_focus_is PID: sway's focused window belongs to the process.
-sway_focus_is() { swaymsg "[pid=$1 con_id=__focused__] nop" >/dev/null 2>&1; }
-
-# mutter_focus_is PID: mutter tells X clients only which X window has the focus: none, while the
-# native Wayland window of the process holds it.
+# Mutter (GNOME), with a keyboard of ours: its seat has none, and wl-clipboard needs one. Mutter
+# ends when the command it runs ends: that one waits for mutter.
+start_mutter() {
+    [[ -x ${NAVRIK_MUTTER_KEYBOARD:-} ]] || skip "the mutter_keyboard helper is not built"
+    TELL_THEN='exec tail -f /dev/null --pid=$PPID' compositor_home mutter xprop
+    in_session mutter --headless --wayland --virtual-monitor 1024x768 -- "$SESSION/tell-display"
+    "$NAVRIK_MUTTER_KEYBOARD" >"$WORK/keyboard.log" 2>&1 &
+    at_exit "kill $!"
+    wait_until 10 wl-copy --clear 2>/dev/null || fail "mutter's seat has no keyboard: $(cat "$WORK/keyboard.log")"
+}
+# Mutter tells X clients only which X window has the focus: none, while a Wayland window holds it.
 mutter_focus_is() { kill -0 "$1" && [[ $(xprop -root _NET_ACTIVE_WINDOW) == *' 0x0' ]]; }
 
-# quote_from_wayland_window COMPOSITOR: with the compositor and Navrik running and a native Wayland
-# window focused (COMPOSITOR_focus_is PID tells), navrik --paste-and-quote turns the mail wl-copy
-# put on the clipboard into the quote wl-paste reads, and the focus stays where it was. The
-# native window is a second Navrik on Qt's Wayland platform, kept apart by folders of its own.
+wl_set() { printf '%s' "$1" | wl-copy; }
+wl_clipboard() { timeout 10 wl-paste -n 2>/dev/null; }
+wl_clipboard_is() { [[ $(wl_clipboard) == "$1" ]]; }
+MAIL=$'山田様\n\nいつもお世話になっております。\n資料をお送りします。'
+QUOTED_MAIL=$'> 山田様\n> \n> いつもお世話になっております。\n> 資料をお送りします。'
+
+# quote_from_wayland_window COMPOSITOR: under it, with Navrik running and a native Wayland window
+# focused (a second Navrik on Qt's Wayland platform, in folders of its own), --paste-and-quote
+# turns wl-copy's mail into the quote wl-paste reads, and the focus stays where it was.
 quote_from_wayland_window() {
     "start_$1"
     start_navrik
@@ -129,8 +117,7 @@ quote_from_wayland_window() {
     "$1_focus_is" "$WAYLAND_WINDOW_PID" || fail "the Wayland window lost the focus"
 }
 
-# quote_outlives_navrik: after quote_from_wayland_window, Navrik ends; its keeper serves the quote
-# until another program copies, and ends then.
+# quote_outlives_navrik: then Navrik ends; its keeper serves the quote until another program copies.
 quote_outlives_navrik() {
     "$NAVRIK" --quit || fail "--quit exited $?"
     wait_exit 15

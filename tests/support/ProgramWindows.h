@@ -32,8 +32,7 @@ inline void writeSettings(const QByteArray& keys)
     std::ofstream(settingsFilePath(), std::ios::binary) << "[Inyou]\r\n" << keys.toStdString();
 }
 
-// The window's control of that object name (the windows name each control after itself); the
-// test program stops where there is none.
+// The window's control of that object name; the test program stops where there is none.
 template <class Control = QWidget> Control* control(const QObject* window, const char* name)
 {
     Control* found = window->findChild<Control*>(QLatin1String(name));
@@ -53,7 +52,7 @@ inline QStringList tabOrder(int tabs)
     return order;
 }
 
-// Makes both windows and shows the main one; false when it was not exposed in time.
+// Makes both windows and shows the main one; false when it is not exposed in time.
 inline bool showWindows()
 {
     createWindows(*qApp);

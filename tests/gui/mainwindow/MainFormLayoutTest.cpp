@@ -39,8 +39,7 @@ private slots:
             const QList<QRect> windowMode = layout();
             MainForm->FormRedraw(true);
             QCOMPARE(MainForm->geometry(), QRect(201, 110, 32, 32));
-            QCOMPARE(control(MainForm, "IconImg")->mapTo(MainForm, QPoint(0, 0)), QPoint(0, 0));
-            QCOMPARE(panel()->size(), QSize(300, 200));
+            QVERIFY(control(MainForm, "IconImg")->mapTo(MainForm, QPoint(0, 0)).isNull() && panel()->size() == QSize(300, 200));
             QVERIFY(control<QAction>(MainForm, "AutoPaste")->isChecked());
             MainForm->FormRedraw(false);
             QCOMPARE(layout(), windowMode);
@@ -48,8 +47,7 @@ private slots:
         }
     }
 
-    // The quote mark stays readable: black on a light (or mid grey) field, else the palette's
-    // text colour.
+    // The quote mark stays readable: black on a light (or mid grey) field, else the palette's text colour.
     void quoteMarkReadableOnAnyPalette()
     {
         for (const auto& [base, text, expected] : {std::tuple{QColor(Qt::white), QColor(Qt::darkBlue), QColor(Qt::black)},
@@ -58,8 +56,7 @@ private slots:
             navrik::destroyWindows();
             const QPalette original = QApplication::palette();
             QPalette palette = original;
-            palette.setColor(QPalette::Base, base);
-            palette.setColor(QPalette::Text, text);
+            palette.setColor(QPalette::Base, base), palette.setColor(QPalette::Text, text);
             QApplication::setPalette(palette);
             navrik::createWindows(*qApp);
             QApplication::setPalette(original);
@@ -71,8 +68,8 @@ private slots:
         }
     }
 
-    // A stored place is pulled onto the screen the window is mostly on, one off every screen starts
-    // at the first-run place, the size is cut to the screen; the file keeps it until a move.
+    // A stored place is pulled onto the screen the window is mostly on, one off every screen starts at
+    // the first-run place, the size is cut to the screen; the file keeps it until a move.
     void storedPlaceAndSize_data()
     {
         QTest::addColumn<QRect>("stored");
@@ -105,15 +102,13 @@ private slots:
         QCOMPARE(shown.center(), QRect(800, 0, 640, 480).center());
     }
 
-    // One picture at every scale: at 2 times each pixel of the 32 by 32 icon is a sharp 2 by 2
-    // block of it, not a blurred enlargement.
+    // At twice the scale each pixel of the 32 by 32 icon is a sharp 2 by 2 block, not a blur.
     void iconSharpWhenScaled()
     {
         const QImage one = navrik::programIcon().pixmap(QSize(32, 32), 1.0).toImage();
-        const QImage two = navrik::programIcon().pixmap(QSize(32, 32), 2.0).toImage();
-        QCOMPARE(two.size(), QSize(64, 64));
-        for (int at = 0; at < 64 * 64; ++at)
-            QCOMPARE(two.pixel(at % 64, at / 64), one.pixel(at % 64 / 2, at / 128));
+        QImage two = navrik::programIcon().pixmap(QSize(32, 32), 2.0).toImage();
+        two.setDevicePixelRatio(1);
+        QCOMPARE(two, one.scaled(64, 64).convertToFormat(two.format()));
     }
 
     void storedPlaceAndSize()

@@ -25,10 +25,8 @@ QByteArray standardError(const std::function<void()>& run)
     ::dup2(file.handle(), STDERR_FILENO);
     run();
     std::fflush(stderr);
-    ::dup2(saved, STDERR_FILENO);
-    ::close(saved);
-    file.seek(0);
-    return file.readAll();
+    ::dup2(saved, STDERR_FILENO), ::close(saved);
+    return file.seek(0), file.readAll();
 }
 
 } // namespace
@@ -61,31 +59,27 @@ private slots:
     // shows either way.
     void globalShortcutSwitch()
     {
+        for (const bool on : {false, true}) {
+            QCOMPARE(item("GlobalHotKey")->isChecked(), !on);
+            item("GlobalHotKey")->trigger();
+            QCOMPARE(item("GlobalHotKey")->text(), "グローバルホットキー\tCtrl+Alt+Shift+Q");
+            MainForm->FormClose();
+            QVERIFY(navrik::test::settingsText().contains(on ? "\nHotKey=Ctrl+Alt+Shift+Q\r\n" : "\nHotKey=None\r\n"));
+        }
         QVERIFY(item("GlobalHotKey")->isChecked());
-        item("GlobalHotKey")->trigger();
-        QVERIFY(!item("GlobalHotKey")->isChecked());
-        QCOMPARE(item("GlobalHotKey")->text(), "グローバルホットキー\tCtrl+Alt+Shift+Q");
-        const auto saved = [] { return MainForm->FormClose(), navrik::test::settingsText(); };
-        QVERIFY(saved().contains("\nHotKey=None\r\n"));
-        item("GlobalHotKey")->trigger();
-        QVERIFY(item("GlobalHotKey")->isChecked());
-        QVERIFY(saved().contains("\nHotKey=Ctrl+Alt+Shift+Q\r\n"));
     }
 
     void hotKeyText()
     {
-        using navrik::GlobalShortcut;
-        for (const char* off : {"", "None", "none"}) {
-            QString problem;
-            QVERIFY2(GlobalShortcut::parse(off, &problem).isEmpty() && problem.isEmpty(), off);
-        }
-        // A key without Ctrl, Alt or Meta would be taken from every program; each refusal says why.
+        // Off, or refused saying why: a key without Ctrl, Alt or Meta would be taken from every program.
         const std::pair<const char*, const char*> refused[] = {
-            {"Ctrl+Alt+Nokey", "not a key combination"}, {"Ctrl+A, Ctrl+B", "not a key combination"},
-            {"Shift+Q", "no Ctrl, Alt or Meta"}, {"F9", "no Ctrl, Alt or Meta"}, {"Meta+Shift", "no key besides its modifiers"}};
+            {"", ""}, {"None", ""}, {"none", ""}, {"Ctrl+Alt+Nokey", "not a key combination"},
+            {"Ctrl+A, Ctrl+B", "not a key combination"}, {"Shift+Q", "no Ctrl, Alt or Meta"},
+            {"F9", "no Ctrl, Alt or Meta"}, {"Meta+Shift", "no key besides its modifiers"}};
         for (const auto& [text, why] : refused) {
             QString problem;
-            QVERIFY2(GlobalShortcut::parse(text, &problem).isEmpty() && problem.contains(why), text);
+            const bool off = navrik::GlobalShortcut::parse(text, &problem).isEmpty();
+            QVERIFY2(off && (*why ? problem.contains(why) : problem.isEmpty()), text);
         }
     }
 
