@@ -45,13 +45,12 @@ session() {
     answer=$(sed -n "${ANSWERED}p" "$WORK/session.log")
     [[ $answer == "$2" ]] || fail "'$1': the session manager says '$answer', not '$2'"
 }
-export ICEAUTHORITY=$WORK/ICEauthority
+export ICEAUTHORITY=$WORK/ICEauthority SESSION_MANAGER
 mkfifo "$WORK/session.in"
 "${NAVRIK_FAKE_SESSION_MANAGER:?}" <"$WORK/session.in" >"$WORK/session.log" 2>"$WORK/session.err" &
 at_exit "kill $!"
 exec 4>"$WORK/session.in"
 wait_until 10 grep -q '^listening ' "$WORK/session.log" || fail "no session manager: $(cat "$WORK/session.err")"
-export SESSION_MANAGER
 SESSION_MANAGER=$(sed -n 's/^listening //p' "$WORK/session.log")
 
 rm -f "$WORK/config/tolvane.ini"
@@ -59,13 +58,11 @@ start_navrik
 session "" registered
 type_mark "A"
 
-# A checkpoint saves, and Navrik runs on.
-session checkpoint saved
+session checkpoint saved # and Navrik runs on
 saved_complete "> A" || fail "the checkpoint did not save: $(cat -A "$WORK/config/tolvane.ini")"
 navrik_running || fail "the checkpoint ended Navrik: $(cat "$WORK/navrik.log")"
 
-# A log-off saves; called off, Navrik runs on and takes input again.
-type_mark "B"
+type_mark "B" # a log-off saves; called off, Navrik runs on and takes input again
 session logoff saved
 saved_complete "> AB" || fail "the log-off did not save: $(cat -A "$WORK/config/tolvane.ini")"
 session cancel "running on"

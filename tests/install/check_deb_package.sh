@@ -43,8 +43,7 @@ for library in $(objdump -p "$scratch"/root/usr/bin/* "$scratch"/root/usr/libexe
 done
 [ ${#missing[@]} -eq 0 ] || fail "Depends lacks the packages of linked libraries: ${missing[*]}; it is:$depends"
 
-version=$(dpkg-deb -f "$deb" Version)
-logged=$(zcat "$scratch/root/usr/share/doc/navrik/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
+version=$(dpkg-deb -f "$deb" Version) logged=$(zcat "$scratch/root/usr/share/doc/navrik/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
 [ "$version" = "$logged" ] || fail "the package is $version but its changelog's last entry is $logged"
 
 [ "$failures" -eq 0 ] && echo "Debian package: all checks passed"

@@ -34,9 +34,7 @@ quoted=$(printf 'Hello\n' | XDG_CONFIG_HOME="$scratch/config" bin/navrik-quote -
 
 desktop=share/applications/$id.desktop
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
-grep -qx "Icon=$id" "$desktop" || fail "the menu entry does not name the icon $id"
-grep -qx "Exec=navrik" "$desktop" || fail "the menu entry does not start navrik"
-grep -qx "StartupWMClass=Navrik" "$desktop" || fail "StartupWMClass is not the window's class"
+for line in "Icon=$id" Exec=navrik StartupWMClass=Navrik; do grep -qx "$line" "$desktop" || fail "the menu entry lacks $line"; done
 
 metainfo=share/metainfo/$id.metainfo.xml
 out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
@@ -60,8 +58,7 @@ LC_ALL=C.UTF-8 MANWIDTH=80 man -l share/man/man1/navrik.1.gz 2>/dev/null | grep 
 # differ from one machine to another.
 for s in "${sizes[@]}"; do
     file=share/icons/hicolor/${s}x${s}/apps/$id.png
-    got=$(file -b "$file")
-    [[ $got == "PNG image data, $s x $s,"* ]] || fail "$file is '$got', not a ${s}x${s} PNG"
+    [[ $(file -b "$file") == "PNG image data, $s x $s,"* ]] || fail "$file is '$(file -b "$file")', not a ${s}x${s} PNG"
 done
 got=$(rsvg-convert --format=png share/icons/hicolor/scalable/apps/$id.svg 2>&1 | file -b -)
 [[ $got == "PNG image data,"* ]] || fail "the scalable icon does not render as SVG: $got"
