@@ -37,7 +37,8 @@ own_manager() {
 own_manager
 quote_and_end '"$NAVRIK" --quit' <<<"$MAIL"
 wait_until 10 no_keeper || fail "the keeper runs on beside the clipboard manager"
-clipboard_is "$QUOTED" || fail "the manager's clipboard holds: $(clipboard)"
+# The manager takes the clipboard a moment after the keeper has gone.
+wait_until 5 clipboard_is "$QUOTED" || fail "the manager's clipboard holds: $(clipboard)"
 [[ $(grep -c '^saved' "$WORK/manager.log") == 1 ]] || fail "the manager was asked: $(cat "$WORK/manager.log")"
 kill "$MANAGER_PID"
 
