@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// An English desktop (LANGUAGE=en, from the test's environment): the windows speak English, and
-// what Navrik saves and quotes is what it is in Japanese.
+// An English desktop (LANGUAGE=en): English windows save what the Japanese ones do.
 #include "app/Translation.h"
 #include "gui/ErrorBox.h"
 #include "support/ProgramWindows.h"

@@ -1,11 +1,10 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The two windows without a window manager, Navrik started three times on one display.
-# 1. The first-run place; a clipboard owner that stops answering in the middle of a paste and
-# then goes away leaves the buffer as it was; Alt+F4 in the quote mark field exits with 0.
-# 2. The settings dialog stays above the main window with the focus through 最上面に配置 and an
-# error box; destroyed by another client it lets the main window go; 終了 exits with 0.
-# 3. The popup menu at the pointer, from a right click and from resting on the icon.
+# The two windows without a window manager, Navrik started three times: 1. the first-run place; an
+# owner that stops answering mid-paste, then goes, leaves the buffer as it was; Alt+F4 exits with 0.
+# 2. The dialog stays above the main window with the focus through 最上面に配置 and an error box;
+# destroyed by another client it lets the main window go; 終了 exits with 0. 3. The popup menu at
+# the pointer, from a right click and from resting on the icon.
 source "$(dirname "$0")/harness.sh"
 need xclip
 
@@ -26,6 +25,7 @@ dialog_closed() { ! dialog_window >/dev/null; }
 start_display
 start_navrik
 wait_until 10 geometry_is 201 110 300 200 || fail "window at $(geometry), not 201 110 300 200"
+screenshot window
 set_clipboard 'first'
 xdotool mousemove $PASTE_BTN click 1
 
@@ -40,6 +40,7 @@ kill -KILL "$OWNER"
 wait "$OWNER" 2>/dev/null || true
 xdotool mousemove $MAKE_BTN click 1
 wait_until 30 clipboard_is '> first' || fail "clipboard holds: $(clipboard)"
+screenshot kept
 
 # The quote mark field lies at 40,15 on the panel, inside its one-pixel border.
 xdotool mousemove 262 135 click 1
@@ -49,6 +50,7 @@ exits_with_0 15
 start_navrik
 open_settings
 [[ $(geometry "$DIALOG") == "379 271 265 225" ]] || fail "dialog at $(geometry "$DIALOG"), not centred"
+screenshot dialog
 
 # 最上面に配置 on and off makes the main window anew; the dialog stays above it with the focus.
 for state in on off; do
@@ -64,6 +66,7 @@ rm -f "$WORK/config/tolvane.ini"
 mkdir "$WORK/config/tolvane.ini"
 xdotool key alt+F4
 wait_until 10 error_box >/dev/null || fail "no error box for a save that failed"
+screenshot error-box
 xdotool key Return
 wait_until 10 no_error_box || fail "the error box did not close"
 rmdir "$WORK/config/tolvane.ini"
@@ -90,6 +93,7 @@ set_clipboard $'first line\nsecond line\n'
 xdotool mousemove 422 126 click 3
 wait_until 10 menu_open || fail "no popup menu after a right click"
 [[ "$MENU_X $MENU_Y" == "422 126" ]] || fail "menu at $MENU_X,$MENU_Y, not at the pointer"
+screenshot menu
 xdotool mousemove 462 $((126 + AUTOPASTE_Y)) click 1
 wait_until 10 geometry_is 201 110 32 32 || fail "window is $(geometry) after choosing icon mode"
 
@@ -97,6 +101,7 @@ wait_until 10 geometry_is 201 110 32 32 || fail "window is $(geometry) after cho
 xdotool mousemove 215 125
 wait_until 10 menu_open || fail "the menu did not open over the resting pointer"
 [[ "$MENU_X $MENU_Y" == "215 125" ]] || fail "hover menu at $MENU_X,$MENU_Y, not at the pointer"
+screenshot hover-menu
 xdotool mousemove 255 $((125 + K1_Y)) click 1
 wait_until 15 clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
 screenshot quoted

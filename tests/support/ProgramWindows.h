@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// What the windows' widget tests share: the settings file (in each test's own XDG_CONFIG_HOME),
-// making the windows and finding their controls.
+// What the windows' widget tests share: the settings file, the windows and their controls.
 #pragma once
 
 #include "app/Forms.h"

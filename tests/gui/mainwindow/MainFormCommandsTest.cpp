@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The quote, paste and paste-and-quote commands as the main window runs them: its text buffer,
-// the settings dialog's options and the application's own clipboard.
+// The quote, paste and paste-and-quote commands as the main window runs them.
 #include "gui/BufferLineModel.h"
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"

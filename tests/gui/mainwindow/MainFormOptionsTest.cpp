@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The submenu 追加オプション: the start-at-login entry it writes and removes, and the global shortcut
-// switch as tolvane.ini keeps it.
+// The submenu 追加オプション: the start-at-login entry and the global shortcut switch.
 #include "core/Autostart.h"
 #include "gui/GlobalShortcut.h"
 #include "support/ProgramWindows.h"

@@ -3,8 +3,7 @@
 #include "gui/settings/SpinField.h"
 #include "support/ProgramWindows.h"
 
-// The pointer is driven through the platform, as a user would: QCursor::setPos moves it and
-// presses go to the window, so Qt's own pointer grab and button state are in play.
+// The pointer moves through QCursor::setPos and presses go to the window: Qt's grab is in play.
 using navrik::test::control;
 
 namespace {
@@ -13,8 +12,7 @@ QMenu* popup() { return control<QMenu>(MainForm, "MainPopup"); }
 QTimer* popupTimer() { return control<QTimer>(MainForm, "PopupTimer"); }
 QPlainTextEdit* buffer() { return control<QPlainTextEdit>(MainForm, "MailBuff"); }
 
-// Puts the pointer on a control ("panel": the bare panel between PasteBtn and ConfigBtn; the
-// buffer's viewport and scroll bars by their own names).
+// Puts the pointer on a control ("panel": the bare panel between PasteBtn and ConfigBtn).
 void moveTo(const QString& name, QPoint by = {})
 {
     const QHash<QString, QWidget*> parts{{"panel", control(MainForm, "MainPanel")}, {"MailBuff", buffer()->viewport()},
@@ -36,8 +34,7 @@ void button(QTest::MouseAction action, Qt::MouseButton b = Qt::LeftButton)
 // A left press on these drags the window; any press on them stops the hover timer.
 bool isSurface(const QString& name) { return name == "panel" || name == "IconImg" || name == "Label1"; }
 
-// Closes any menu but MainPopup as soon as it shows (the scroll bar's runs its own event loop,
-// which would hold the test) and remembers that one showed: no control has a menu of its own.
+// Closes any menu but MainPopup at once (a scroll bar's would hold the test) and remembers it showed.
 struct ForeignMenuWatch : QTimer {
     bool seen = false;
     bool check()
