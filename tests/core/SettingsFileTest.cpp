@@ -205,6 +205,17 @@ TEST_F(SettingsFileTest, FailedWritesRaiseTheErrorAndKeepTheOldFile)
 
     fs::permissions(m_file, fs::perms(0444));
     expectWriteFails("読み取り専用のファイルです");
+
+    // A pipe in the file's place is never replaced by a file.
+    fs::remove(m_file);
+    ASSERT_EQ(::mkfifo(m_file.c_str(), 0600), 0);
+    try {
+        write("Inyou", "AutoPaste", "1");
+        ADD_FAILURE() << "a pipe was written";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("ふつうのファイルではありません"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(fs::is_fifo(m_file));
 }
 
 // A symbolic link is followed only to an existing regular file of the link folder's owner.
