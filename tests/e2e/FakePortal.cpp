@@ -34,15 +34,11 @@ public:
         const QVariant session = QVariant::fromValue(QDBusObjectPath(m_bound));
         if (member == QLatin1String("Get"))
             return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(1u))));
-        if (member == QLatin1String("Press") || member == QLatin1String("Assign")) {
-            if (member == QLatin1String("Press"))
-                signal(kPath, "org.freedesktop.portal.GlobalShortcuts", "Activated",
-                       {session, QStringLiteral("paste-and-quote"), qulonglong(0), QVariantMap()});
-            else
-                signal(kPath, "org.freedesktop.portal.GlobalShortcuts", "ShortcutsChanged",
-                       {session, QVariant::fromValue(m_shortcuts)});
-            return bus.send(call.createReply());
-        }
+        if (const bool press = member == QLatin1String("Press"); press || member == QLatin1String("Assign"))
+            return signal(kPath, "org.freedesktop.portal.GlobalShortcuts", press ? "Activated" : "ShortcutsChanged",
+                          press ? QVariantList{session, QStringLiteral("paste-and-quote"), qulonglong(0), QVariantMap()}
+                                : QVariantList{session, QVariant::fromValue(m_shortcuts)})
+                   && bus.send(call.createReply());
         QVariantMap results;
         const uint response = member == QLatin1String("BindShortcuts") && !m_bound.isEmpty();
         if (member == QLatin1String("CreateSession")) {

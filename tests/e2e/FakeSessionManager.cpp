@@ -32,17 +32,15 @@ volatile std::sig_atomic_t s_stop = 0;
 
 void say(const std::string& line) { std::printf("%s\n", line.c_str()), std::fflush(stdout); }
 
-void saveYourself(bool shutdown)
+// Ends a connection, and the session protocol on it if CONN is given.
+void drop(SmsConn conn, IceConn ice)
 {
-    s_answer = "saved";
-    s_cancelled = false;
-    SmsSaveYourself(s_client, SmSaveBoth, shutdown, shutdown ? SmInteractStyleAny : SmInteractStyleNone, False);
-}
-
-void closed(SmsConn conn)
-{
-    if (conn == s_client)
+    if (conn && conn == s_client)
         s_client = nullptr, say("closed");
+    if (conn)
+        SmsCleanUp(conn);
+    IceSetShutdownNegotiation(ice, False);
+    IceCloseConnection(ice);
 }
 
 Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callbacks, char**)
@@ -56,7 +54,7 @@ Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callback
         SmsRegisterClientReply(conn, id);
         std::free(id);
         s_client = conn;
-        // A new client is asked for a save at once, so the session knows how to restart it.
+        // A new client is asked for a save at once, as a session manager does to learn how to restart it.
         s_answer = "registered";
         SmsSaveYourself(conn, SmSaveLocal, False, SmInteractStyleNone, False);
         return 1;
@@ -71,12 +69,7 @@ Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callback
         say(s_cancelled ? "cancelled" : success ? s_answer : "save failed");
     };
     callbacks->close_connection.callback = [](SmsConn conn, SmPointer, int count, char** reasons) {
-        SmFreeReasons(count, reasons);
-        IceConn ice = SmsGetIceConnection(conn);
-        closed(conn);
-        SmsCleanUp(conn);
-        IceSetShutdownNegotiation(ice, False);
-        IceCloseConnection(ice);
+        SmFreeReasons(count, reasons), drop(conn, SmsGetIceConnection(conn));
     };
     callbacks->set_properties.callback = [](SmsConn, SmPointer, int count, SmProp** props) {
         std::for_each(props, props + count, SmFreeProperty), std::free(props);
@@ -88,8 +81,7 @@ Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callback
     return 1;
 }
 
-// A cookie for each address, for ICE itself and for the session protocol on top of it, both in
-// our own authentication data (which libICE copies) and in the file the client reads.
+// A cookie for each address, for ICE and the session protocol, in libICE's data and the client's file.
 bool writeAuthority(int count, IceListenObj* listeners)
 {
     const char* path = std::getenv("ICEAUTHORITY");
@@ -117,8 +109,9 @@ void command(const std::string& line)
 {
     if (!s_client)
         say("no client");
-    else if (line == "checkpoint" || line == "logoff")
-        saveYourself(line == "logoff");
+    else if (const bool logoff = line == "logoff"; logoff || line == "checkpoint")
+        s_answer = "saved", s_cancelled = false,
+        SmsSaveYourself(s_client, SmSaveBoth, logoff, logoff ? SmInteractStyleAny : SmInteractStyleNone, False);
     else if (line == "cancel")
         SmsShutdownCancelled(s_client), say("running on");
     else if (line == "die")
@@ -141,7 +134,7 @@ int main()
     }
     if (!writeAuthority(count, listeners))
         return std::perror("the ICE authority file ($ICEAUTHORITY)"), 1;
-    // Ended by the test: leave the loop so that the listening sockets are removed.
+    // Ended by the test: the loop ends and the listening sockets are removed.
     for (int end : {SIGTERM, SIGINT})
         std::signal(end, [](int) { s_stop = 1; });
     char* address = IceComposeNetworkIdList(count, listeners);
@@ -175,12 +168,8 @@ int main()
             if (!fds[1 + count + i].revents)
                 continue;
             const IceProcessMessagesStatus status = IceProcessMessages(open[i], nullptr, nullptr);
-            if (status == IceProcessMessagesIOError) {
-                if (SmsConn client = s_client; client && SmsGetIceConnection(client) == open[i])
-                    closed(client), SmsCleanUp(client);
-                IceSetShutdownNegotiation(open[i], False);
-                IceCloseConnection(open[i]);
-            }
+            if (status == IceProcessMessagesIOError)
+                drop(s_client && SmsGetIceConnection(s_client) == open[i] ? s_client : nullptr, open[i]);
             if (status != IceProcessMessagesSuccess)
                 std::erase(s_connections, open[i]);
         }

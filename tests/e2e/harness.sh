@@ -149,6 +149,8 @@ wait_exit() {
     wait "$NAVRIK_PID" || EXIT_CODE=$?
     NAVRIK_PID=
 }
+# exits_1 NAME COMMAND...: COMMAND ends with status 1, its error output in $WORK/NAME.err.
+exits_1() { local name=$1 status=0; shift; "$@" 2>"$WORK/$name.err" || status=$?; ((status == 1)) || fail "$name: status $status, $(cat "$WORK/$name.err")"; }
 # exits_with_0 SECONDS: wait_exit, and the exit code is 0.
 exits_with_0() { wait_exit "$1"; [[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"; }
 

@@ -1,9 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# The X11 clipboard as a resident Navrik reads it: text in each form an X11 program offers is
-# quoted, and a reply of another type is no text; an owner offering a million formats and one that
-# never answers each leave Navrik running, with one line on standard error at most; one that answers
-# slowly while the command's client goes away has the text quoted, and a quit sent meanwhile after.
+# The X11 clipboard as a resident Navrik reads it: text in each X11 form is quoted, a reply of
+# another type is no text; an owner of a million formats or one that never answers leaves Navrik
+# running with one line of error at most; a slow one has the text quoted though the client left.
 source "$(dirname "$0")/harness.sh"
 need xclip iconv nc
 OWNER=${NAVRIK_CLIPBOARD_OWNER:?the clipboard_owner helper}
@@ -12,21 +11,14 @@ icon_mode_settings
 start_display
 start_navrik
 
-# offer TYPE: standard input becomes the clipboard's one form, TYPE.
-offer() { xclip -selection clipboard -t "$1" -i; }
-quotes_as() { "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"; clipboard_is "$1"; }
-
-printf '日本語\n' | iconv -f UTF-8 -t SHIFT_JIS | offer 'text/plain;charset=shift_jis'
-quotes_as '> 日本語' || fail "Shift_JIS: $(clipboard)"
-printf '日本語\n' | iconv -f UTF-8 -t EUC-JP | offer 'text/plain;charset=euc-jp'
-quotes_as '> 日本語' || fail "EUC-JP: $(clipboard)"
-printf '\033$(BF|K\\8l\033(B\n' | offer COMPOUND_TEXT # as Xlib writes it
-quotes_as '> 日本語' || fail "COMPOUND_TEXT: $(clipboard)"
-printf 'caf\351\n' | offer STRING
-quotes_as '> café' || fail "STRING: $(clipboard)"
-# own_clipboard FORMATS DELAY_MS < TEXT: the helper owner, its log in $WORK/owner.log. It ends when
-# another program takes the clipboard. The log before is removed first: the new owner opens its own
-# only once it has started, and the old one's "owning" is not this one's.
+quotes_as() { "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"; clipboard_is "$1" || fail "$2: $(clipboard)"; }
+# offer TYPE QUOTED: standard input as the clipboard's one form, TYPE, is quoted as QUOTED.
+offer() { xclip -selection clipboard -t "$1" -i; quotes_as "$2" "$1"; }
+printf '日本語\n' | iconv -f UTF-8 -t SHIFT_JIS | offer 'text/plain;charset=shift_jis' '> 日本語'
+printf '日本語\n' | iconv -f UTF-8 -t EUC-JP | offer 'text/plain;charset=euc-jp' '> 日本語'
+printf '\033$(BF|K\\8l\033(B\n' | offer COMPOUND_TEXT '> 日本語' # as Xlib writes it
+printf 'caf\351\n' | offer STRING '> café'
+# own_clipboard FORMATS DELAY_MS < TEXT: the helper owner, its log (the last one's removed) in $WORK/owner.log.
 own_clipboard() {
     rm -f "$WORK/owner.log"
     "$OWNER" "$@" <&0 >"$WORK/owner.log" &
@@ -42,7 +34,7 @@ kill -0 "$OWNER_PID" || fail "an INTEGER reply was taken for text: $(clipboard |
 
 # The text comes after a million formats that name nothing; the command is still answered in time.
 own_clipboard 1000000 0 <<<$'first line\nsecond line'
-quotes_as "$QUOTED" || fail "a million formats: $(clipboard)"
+quotes_as "$QUOTED" "a million formats"
 [[ $(grep -c formats "$WORK/navrik.log") == 1 && $(wc -c <"$WORK/navrik.log") -lt 1000 ]] \
     || fail "standard error: $(head -c 1000 "$WORK/navrik.log")"
 
@@ -53,10 +45,8 @@ wait_until 20 grep -q 'did not hand its text over' "$WORK/navrik.log" || fail "n
 "$NAVRIK" --show || fail "--show after the silent owner exited $?"
 [[ $(grep -c 'did not hand' "$WORK/navrik.log") == 1 ]] || fail "$(cat "$WORK/navrik.log")"
 
-# The client goes away while Navrik waits for a slow owner of a text long enough to go into the
-# buffer in pieces (the windows repaint between them): Navrik quotes all the same. A quit sent
-# meanwhile, whose caller gives up after a second, ends Navrik after that; the quote stays (the
-# keeper's).
+# The client leaves while Navrik waits for a slow owner of a text that goes into the buffer in
+# pieces: Navrik quotes it all the same. A quit sent meanwhile ends it after; the keeper's quote stays.
 seq 200000 | sed 's/.*/a line of the mail/' >"$WORK/long.txt"
 own_clipboard 0 1500 <"$WORK/long.txt"
 "$NAVRIK" --paste-and-quote &

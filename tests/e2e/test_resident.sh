@@ -1,20 +1,18 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
-# A resident Navrik, all on one display: the commands --paste-and-quote, --show and --quit sent
-# to it or starting it; one Navrik per user and display (a second start opens no window, a lock
-# and socket left by kill -9 do not stop the next start, which says it took the lock over);
-# and the global shortcut pressed while another program (xterm) has the focus.
+# A resident Navrik on one display: --paste-and-quote, --show and --quit sent to it or starting it;
+# one Navrik per user and display (a lock and socket left by kill -9 are taken over); and the global
+# shortcut pressed while another program (xterm) has the focus.
 source "$(dirname "$0")/harness.sh"
 need xclip
 own_session
 windows() { navrik_windows Navrik | wc -l; }
+quotes() { set_clipboard $'first line\nsecond line'; "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"; clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"; }
 
 start_display
 # With no Navrik running, the command starts one that keeps the quoted text on the clipboard.
 "$NAVRIK" --quit || fail "--quit with nothing running"
-set_clipboard $'first line\nsecond line'
-"$NAVRIK" --paste-and-quote || fail "--paste-and-quote starting Navrik exited $?"
-clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+quotes
 wait_until 10 main_window >/dev/null || fail "the started Navrik has no window"
 "$NAVRIK" --quit || fail "--quit exited $?"
 wait_until 10 no_main_window || fail "still running after --quit"
@@ -30,8 +28,8 @@ kill -STOP "$NAVRIK_PID"
 status=0
 "$NAVRIK" --show 2>"$WORK/stopped.err" || status=$?
 kill -CONT "$NAVRIK_PID"
-[[ $status == 1 && $(wc -l <"$WORK/stopped.err") == 1 ]] || fail "status $status, $(cat "$WORK/stopped.err")"
-grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" || fail "$(cat "$WORK/stopped.err")"
+[[ $status == 1 && $(wc -l <"$WORK/stopped.err") == 1 ]] && grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" \
+    || fail "status $status, $(cat "$WORK/stopped.err")"
 
 killed=$NAVRIK_PID
 kill -9 "$NAVRIK_PID"; wait "$NAVRIK_PID" 2>/dev/null || true; NAVRIK_PID=
@@ -43,20 +41,16 @@ grep -q "took over the stale lock file .* of process $killed, which has ended" "
 [[ $(windows) == 1 ]] || fail "$(windows) windows after the restart"
 
 # The commands sent to the running Navrik.
-set_clipboard $'first line\nsecond line'
-"$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"
-clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
+quotes
 xdotool windowminimize --sync "$WID"
 "$NAVRIK" --show || fail "--show exited $?"
 wait_until 10 main_window >/dev/null || fail "--show left the window hidden"
 
-# --quit saves as the end of the session does: the main window's keys, and the open settings
-# dialog's as well.
+# --quit saves as the end of the session does: the main window's keys and the open dialog's.
 open_settings
 rm -f "$XDG_CONFIG_HOME/tolvane.ini"
 "$NAVRIK" --quit || fail "--quit exited $?"
-wait_exit 10
-[[ $EXIT_CODE == 0 ]] || fail "exit code $EXIT_CODE"
+exits_with_0 10
 for key in String FormLeft FormTop AutoPaste StayOnTop AutoLines Charcters FormWidth FormHeight; do
     grep -q "^$key=" "$XDG_CONFIG_HOME/tolvane.ini" || fail "no $key in: $(cat "$XDG_CONFIG_HOME/tolvane.ini")"
 done

@@ -8,6 +8,7 @@ using navrik::test::control;
 namespace {
 
 QFrame* panel() { return control<QFrame>(MainForm, "MainPanel"); }
+bool shown(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
 
 // Everything the mode switch and the resize rule may touch, in window coordinates.
 QList<QRect> layout()
@@ -27,15 +28,11 @@ private slots:
     void init() { navrik::createWindows(*qApp); }
     void cleanup() { navrik::destroyWindows(), std::filesystem::remove(navrik::settingsFilePath()); }
 
-    // Icon mode keeps the window's place and the panel behind the icon as it was; back in
-    // window mode everything is where it was. Before the window is first shown and while shown.
+    // Icon mode keeps the window's place and the panel behind the icon; back in window mode all is as it was.
     void iconModeAndBack()
     {
-        for (bool shown : {false, true}) {
-            if (shown) {
-                MainForm->show();
-                QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-            }
+        for (bool visible : {false, true}) {
+            QVERIFY(!visible || shown(MainForm));
             const QList<QRect> windowMode = layout();
             MainForm->FormRedraw(true);
             QCOMPARE(MainForm->geometry(), QRect(201, 110, 32, 32));
@@ -68,8 +65,7 @@ private slots:
         }
     }
 
-    // A stored place is pulled onto the screen the window is mostly on, one off every screen starts at
-    // the first-run place, the size is cut to the screen; the file keeps it until a move.
+    // A stored place is pulled onto the window's screen (off all: the first-run place), the size cut to it.
     void storedPlaceAndSize_data()
     {
         QTest::addColumn<QRect>("stored");
@@ -85,12 +81,10 @@ private slots:
         QTest::newRow("huge on the right screen") << QRect(900, 10, 2000, 300) << QRect(800, 10, 640, 300);
     }
 
-    // A window-mode size cut to the screen moves the window to fit; the settings dialog opens
-    // centred on the screen that holds the main window.
+    // A size cut to the screen moves the window to fit; the dialog opens centred on the window's screen.
     void sizeAndDialogOnTheWindowsScreen()
     {
-        MainForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        QVERIFY(shown(MainForm));
         MainForm->move(1000, 300);
         control<navrik::SpinField>(ConfigForm, "FormX")->setValue(600);
         control<navrik::SpinField>(ConfigForm, "FormY")->setValue(400);

@@ -86,8 +86,7 @@ private slots:
         }
     }
 
-    // Resting on the icon opens MainPopup at the pointer after the hover period; moving
-    // on before it ends opens nothing.
+    // Resting on the icon opens MainPopup after the hover period; moving on before it ends opens nothing.
     void hoverPopup()
     {
         moveTo("IconImg");
@@ -103,8 +102,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(popup()->isVisible(), 5000); // at the pointer: test_windows.sh
     }
 
-    // A left press on a drag surface moves the window by the pointer's travel until the release.
-    // Any press there stops the hover timer, elsewhere not. A right click opens only MainPopup.
+    // A left press on a drag surface drags the window; any press there stops the hover timer. Right: MainPopup.
     void press_data()
     {
         QTest::addColumn<QString>("target");
@@ -141,8 +139,7 @@ private slots:
         QCOMPARE(MainForm->pos(), drags ? start + travel : start);
     }
 
-    // Re-making the window for stay-on-top brings no pointer movement: the hover menu, chosen
-    // from with the keys while the pointer rests on the icon, does not open again by itself.
+    // Re-making the window for stay-on-top, the pointer resting on the icon, does not reopen the hover menu.
     void stayOnTopDoesNotRestartTheHoverPeriod()
     {
         MainForm->FormRedraw(true);
@@ -168,8 +165,7 @@ private slots:
         QVERIFY(!hint->isVisible());
     }
 
-    // The Menu key and Shift+F10 open MainPopup at the focused edit, its first item selected;
-    // no edit menu of its own.
+    // The Menu key and Shift+F10 open MainPopup (first item selected) at the focused edit, no edit menu.
     void menuKeysOpenMainPopup()
     {
         buffer()->setPlainText("line\nline");
@@ -191,9 +187,8 @@ private slots:
     void spinFieldShowsNoMenu()
     {
         ConfigForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(ConfigForm));
         QWidget* field = control(ConfigForm, "FormX");
-        QVERIFY(field->isEnabled());
+        QVERIFY(QTest::qWaitForWindowExposed(ConfigForm) && field->isEnabled());
         for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
             QContextMenuEvent request(reason, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(field, &request);
