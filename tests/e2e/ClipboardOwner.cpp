@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: MIT
-// A clipboard owner that misbehaves as the end-to-end tests ask:
-//   clipboard_owner FORMATS DELAY_MS [INTEGER] < TEXT
-// owns the clipboard, offers FORMATS formats naming no atom before UTF8_STRING, and answers each
-// request DELAY_MS after it came with TEXT (or with INTEGER, its bytes as 32-bit numbers). Prints
-// "owning" once the server made it the owner and "asked" at each request; ends when another takes it.
-//   clipboard_owner manager [refuse]
-// a desktop's clipboard manager: holds CLIPBOARD_MANAGER, takes the text of a program that asks it
-// to SAVE_TARGETS (through MULTIPLE), prints "saved TEXT" and, once the clipboard has no owner,
-// owns it with that text as above. With refuse it saves nothing and prints "refused".
+// clipboard_owner FORMATS DELAY_MS [INTEGER] < TEXT: owns the clipboard, offers FORMATS formats naming
+// no atom before UTF8_STRING, answers each request DELAY_MS after it with TEXT (INTEGER: its bytes as
+// 32-bit numbers); prints "owning" once it owns the clipboard, "asked" at each request; ends on losing it.
+// clipboard_owner manager [refuse]: a clipboard manager. It takes the text of a program that asks it
+// to SAVE_TARGETS, prints "saved TEXT" and owns the clipboard with it once it has no owner, as above.
+// With refuse it saves nothing and prints "refused".
 #include <xcb/xcb.h>
 
 #include <poll.h>
@@ -47,13 +44,9 @@ void say(const std::string& line) { std::puts(line.c_str()), std::fflush(stdout)
 // Tells the requestor its request is answered, in PROPERTY (none: refused).
 void notify(const xcb_selection_request_event_t& request, xcb_atom_t property)
 {
-    xcb_selection_notify_event_t notify{};
-    notify.response_type = XCB_SELECTION_NOTIFY;
-    notify.time = request.time;
-    notify.requestor = request.requestor;
-    notify.selection = request.selection;
-    notify.target = request.target;
-    notify.property = property;
+    const xcb_selection_notify_event_t notify{.response_type = XCB_SELECTION_NOTIFY, .pad0 = 0, .sequence = 0,
+                                              .time = request.time, .requestor = request.requestor,
+                                              .selection = request.selection, .target = request.target, .property = property};
     xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
     xcb_flush(c);
 }
@@ -143,7 +136,7 @@ int main(int argc, char* argv[])
                 xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
                                     integer ? xcb_atom_t(XCB_ATOM_INTEGER) : utf8, integer ? 32 : 8,
                                     std::uint32_t(integer ? text.size() / 4 : text.size()), text.data());
-            notify(request, request.target == targets || request.target == utf8 ? request.property : XCB_ATOM_NONE);
+            notify(request, request.target == targets || request.target == utf8 ? request.property : xcb_atom_t(XCB_ATOM_NONE));
         }
         std::free(event);
     }

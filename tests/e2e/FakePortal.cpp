@@ -14,10 +14,7 @@
 
 static const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
-class FakePortal : public QDBusVirtualObject {
-public:
-    explicit FakePortal(bool bindNothing) : m_bindNothing(bindNothing) {}
-
+struct FakePortal : QDBusVirtualObject {
     QString introspect(const QString&) const override { return {}; }
 
     bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override
@@ -56,8 +53,7 @@ public:
         return signal(request, "org.freedesktop.portal.Request", "Response", {response, results});
     }
 
-private:
-    bool m_bindNothing;
+    bool m_bindNothing = false;
     QString m_bound;          // the session whose shortcut was bound
     QDBusArgument m_shortcuts; // what it asked for
 };
@@ -65,12 +61,12 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    FakePortal portal(app.arguments().contains(QStringLiteral("--bind-nothing")));
+    FakePortal portal;
+    portal.m_bindNothing = app.arguments().contains(QStringLiteral("--bind-nothing"));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(kPath, &portal, QDBusConnection::SubPath)
         || !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
         return 1;
-    std::puts("ready");
-    std::fflush(stdout);
+    std::puts("ready"), std::fflush(stdout);
     return app.exec();
 }

@@ -116,8 +116,6 @@ void command(const std::string& line)
         SmsShutdownCancelled(s_client), say("running on");
     else if (line == "die")
         SmsDie(s_client);
-    else
-        say("unknown command " + line);
 }
 
 } // namespace

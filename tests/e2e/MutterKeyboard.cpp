@@ -17,19 +17,15 @@ int main(int argc, char** argv)
         QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, QLatin1String(method));
         message.setArguments(args);
         const QDBusMessage reply = QDBusConnection::sessionBus().call(message);
-        if (reply.type() == QDBusMessage::ErrorMessage) {
-            std::fprintf(stderr, "mutter_keyboard: %s: %s\n", method, qPrintable(reply.errorMessage()));
-            std::exit(1);
-        }
+        if (reply.type() == QDBusMessage::ErrorMessage)
+            std::fprintf(stderr, "mutter_keyboard: %s: %s\n", method, qPrintable(reply.errorMessage())), std::exit(1);
         return reply.arguments();
     };
     const QString session = call(QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), service, "CreateSession", {})
                                 .value(0).value<QDBusObjectPath>().path();
     const QString keys = service + QStringLiteral(".Session");
     call(session, keys, "Start", {});
-    // Shift, pressed and let go: a key that types nothing.
-    constexpr uint kLeftShift = 42;
-    call(session, keys, "NotifyKeyboardKeycode", {kLeftShift, true});
-    call(session, keys, "NotifyKeyboardKeycode", {kLeftShift, false});
+    for (bool pressed : {true, false}) // left Shift, a key that types nothing
+        call(session, keys, "NotifyKeyboardKeycode", {42u, pressed});
     return app.exec();
 }

@@ -42,8 +42,7 @@ int main(int argc, char** argv)
         wl_registry_add_listener(wl_display_get_registry(display), &kRegistry, nullptr), wl_display_roundtrip(display);
     if (!s_manager)
         return std::fputs("usage: virtual_pointer WIDTH HEIGHT, under a compositor with virtual pointers\n", stderr), 1;
-    const auto width = std::uint32_t(std::strtoul(argv[1], nullptr, 10));
-    const auto height = std::uint32_t(std::strtoul(argv[2], nullptr, 10));
+    const std::uint32_t width = std::strtoul(argv[1], nullptr, 10), height = std::strtoul(argv[2], nullptr, 10);
     wl_proxy* pointer = wl_proxy_marshal_flags(s_manager, 0, &kPointer, 1, 0, s_seat, nullptr);
     char line[64];
     for (std::uint32_t time = 10; std::fgets(line, sizeof line, stdin); time += 10) {

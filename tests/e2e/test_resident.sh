@@ -6,7 +6,8 @@
 source "$(dirname "$0")/harness.sh"
 need xclip
 own_session
-windows() { navrik_windows Navrik | wc -l; }
+# second_start: a second start opens no window of its own.
+second_start() { "$NAVRIK" || fail "second start exited $?"; sleep 0.5; [[ $(navrik_windows Navrik | wc -l) == 1 ]] || fail "a second window"; }
 quotes() { set_clipboard $'first line\nsecond line'; "$NAVRIK" --paste-and-quote || fail "--paste-and-quote exited $?"; clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"; }
 
 start_display
@@ -19,17 +20,14 @@ wait_until 10 no_main_window || fail "still running after --quit"
 
 start_navrik
 grep -q stale "$WORK/navrik.log" && fail "--quit left its lock behind: $(cat "$WORK/navrik.log")"
-"$NAVRIK" || fail "second start exited $?"
-sleep 0.5
-[[ $(windows) == 1 ]] || fail "$(windows) windows after a second start"
+second_start
 
 # A running Navrik that does not answer: one line and status 1 after 5 seconds.
 kill -STOP "$NAVRIK_PID"
-status=0
-"$NAVRIK" --show 2>"$WORK/stopped.err" || status=$?
+at_exit "kill -CONT $NAVRIK_PID"
+exits_1 stopped "$NAVRIK" --show
 kill -CONT "$NAVRIK_PID"
-[[ $status == 1 && $(wc -l <"$WORK/stopped.err") == 1 ]] && grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" \
-    || fail "status $status, $(cat "$WORK/stopped.err")"
+[[ $(wc -l <"$WORK/stopped.err") == 1 ]] && grep -q 'did not answer within 5 seconds' "$WORK/stopped.err" || fail "$(cat "$WORK/stopped.err")"
 
 killed=$NAVRIK_PID
 kill -9 "$NAVRIK_PID"; wait "$NAVRIK_PID" 2>/dev/null || true; NAVRIK_PID=
@@ -37,8 +35,7 @@ ls "$XDG_RUNTIME_DIR"/navrik-*.lock "$XDG_RUNTIME_DIR"/navrik-*.socket >/dev/nul
 wait_until 10 no_main_window
 start_navrik
 grep -q "took over the stale lock file .* of process $killed, which has ended" "$WORK/navrik.log" || fail "$(cat "$WORK/navrik.log")"
-"$NAVRIK" || fail "second start after kill -9 exited $?"
-[[ $(windows) == 1 ]] || fail "$(windows) windows after the restart"
+second_start
 
 # The commands sent to the running Navrik.
 quotes
@@ -51,9 +48,8 @@ open_settings
 rm -f "$XDG_CONFIG_HOME/tolvane.ini"
 "$NAVRIK" --quit || fail "--quit exited $?"
 exits_with_0 10
-for key in String FormLeft FormTop AutoPaste StayOnTop AutoLines Charcters FormWidth FormHeight; do
-    grep -q "^$key=" "$XDG_CONFIG_HOME/tolvane.ini" || fail "no $key in: $(cat "$XDG_CONFIG_HOME/tolvane.ini")"
-done
+[[ $(grep -cE '^(String|FormLeft|FormTop|AutoPaste|StayOnTop|AutoLines|Charcters|FormWidth|FormHeight)=' \
+    "$XDG_CONFIG_HOME/tolvane.ini") == 9 ]] || fail "keys missing: $(cat "$XDG_CONFIG_HOME/tolvane.ini")"
 
 # The global shortcut, with Navrik in icon mode, quotes while xterm keeps the focus.
 need xterm
@@ -62,8 +58,7 @@ start_navrik
 wait_until 10 geometry_is 201 110 32 32 || fail "not in icon mode: $(geometry)"
 xterm -geometry 60x10+300+300 -class NavrikOtherProgram &
 at_exit "kill $!"
-wait_until 20 class_window NavrikOtherProgram >/dev/null || fail "no xterm"
-OTHER=$(class_window NavrikOtherProgram)
+OTHER=$(wait_until 20 class_window NavrikOtherProgram) || fail "no xterm"
 xdotool windowfocus --sync "$OTHER"
 set_clipboard $'first line\nsecond line'
 xdotool key ctrl+alt+shift+q

@@ -11,9 +11,9 @@ start_display
 # An empty lock file, as a start killed at the wrong moment leaves, is taken over in one line.
 lock=navrik-${DISPLAY//:/_}.lock
 : >"$XDG_RUNTIME_DIR/$lock"
+says() { grep -q "$1" "$WORK/navrik.log" || fail "not said: $1 in: $(cat "$WORK/navrik.log")"; }
 start_navrik
-grep -qx "navrik: took over the stale lock file $XDG_RUNTIME_DIR/$lock, which was empty" "$WORK/navrik.log" \
-    || fail "taking over the lock: $(cat "$WORK/navrik.log")"
+says "^navrik: took over the stale lock file $XDG_RUNTIME_DIR/$lock, which was empty\$"
 socket=$(echo "$XDG_RUNTIME_DIR"/navrik-*.socket)
 talk() { printf "$1" | nc -U -N "$socket"; }
 
@@ -26,9 +26,7 @@ timeout 60 bash -c "head -c 300000000 /dev/zero | nc -U -N $socket" >/dev/null 2
 (( $(ps -o rss= -p "$NAVRIK_PID") < 150000 )) || fail "Navrik holds $(ps -o rss= -p "$NAVRIK_PID") kB"
 # A caller that says nothing is let go within seconds.
 mkfifo "$WORK/silence"
-exec 7<>"$WORK/silence" # input that never comes nor ends
-timeout 20 nc -U "$socket" <&7 || fail "a silent caller was kept"
-exec 7>&-
+timeout 20 nc -U "$socket" <>"$WORK/silence" || fail "a silent caller was kept" # input that never comes nor ends
 
 # A save failing under --quit shows the error box; its caller gives up after 5 s, then OK is pressed.
 mkdir "$XDG_CONFIG_HOME/tolvane.ini"
@@ -72,8 +70,7 @@ OTHER_PIDS+=" $!"
 wait_until 10 test -e "$WORK/shared/$lock" || fail "no planted lock"
 export XDG_RUNTIME_DIR=$WORK/shared TMPDIR=$WORK/tmp
 start_navrik
-grep -q "XDG_RUNTIME_DIR ($WORK/shared) is not a folder that only you can use" "$WORK/navrik.log" \
-    || fail "$(cat "$WORK/navrik.log")"
+says "XDG_RUNTIME_DIR ($WORK/shared) is not a folder that only you can use"
 set_clipboard $'first line\nsecond line'
 "$NAVRIK" --paste-and-quote 2>/dev/null || fail "--paste-and-quote exited $?"
 clipboard_is "$QUOTED" || fail "clipboard holds: $(clipboard)"
