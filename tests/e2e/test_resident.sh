@@ -16,7 +16,8 @@ start_display
 quotes
 wait_until 10 main_window >/dev/null || fail "the started Navrik has no window"
 "$NAVRIK" --quit || fail "--quit exited $?"
-wait_until 10 no_main_window || fail "still running after --quit"
+# Ended once its lock file has gone: a start before that would find it still serving.
+wait_until 10 bash -c "! compgen -G '$XDG_RUNTIME_DIR/navrik-*.lock'" || fail "still running after --quit"
 
 start_navrik
 grep -q stale "$WORK/navrik.log" && fail "--quit left its lock behind: $(cat "$WORK/navrik.log")"
