@@ -482,13 +482,7 @@ void Reader::handOnComplete(bool full)
         return;
     }
     const std::string_view text(m_buffer.data, m_filled);
-    std::size_t complete = 0;
-    if (m_reflow) {
-        while (const std::size_t length = m_sections.sectionEnd(text.substr(complete)))
-            complete += length;
-    } else {
-        complete = completeLinesLength(text, m_searched);
-    }
+    const std::size_t complete = m_reflow ? m_sections.wholeSectionsLength(text) : completeLinesLength(text, m_searched);
     if (complete > 0) {
         handOn(complete, false);
     } else if (full && m_unlimited && m_filled > 1) {

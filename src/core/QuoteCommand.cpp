@@ -85,8 +85,10 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
         // without text leaves the buffer, the selection and the clipboard as they were.
         const BreakStyle style = breakStyle(options);
         QuoteStream stream(options.mark, budget, "\n", style);
-        // Re-flow takes whole sections: the end of a piece waits for the next.
+        // Re-flow takes whole sections: the end of a piece waits for the next, and is not
+        // looked at again.
         std::string held;
+        SectionScan sections;
         const auto quotePiece = [&](std::string_view piece, std::string_view, bool last) {
             std::string out;
             if (style != BreakStyle::Reflow) {
@@ -94,7 +96,7 @@ void quoteCommand(LineModel& buffer, const QuoteOptions& options, const BusyPoin
                 return out;
             }
             held.append(piece);
-            const std::size_t length = last ? held.size() : completeSectionsLength(held);
+            const std::size_t length = last ? held.size() : sections.wholeSectionsLength(held);
             stream.quote(std::string_view(held).substr(0, length), out);
             held.erase(0, length);
             return out;

@@ -100,6 +100,12 @@ std::size_t trimmedEnd(std::string_view text, std::size_t from)
     return end;
 }
 
+// Whether a section ends after a line (its content given) that ends the given bytes into it.
+bool endsSection(std::size_t bytes, std::string_view content)
+{
+    return bytes >= kSectionMaxBytes || (bytes >= kSectionBytes && isBlankMailLine(content));
+}
+
 } // namespace
 
 struct Reflower::Line {
@@ -385,11 +391,6 @@ bool Reflower::next(SmartBreaker& breaker, Paragraph& paragraph)
     return true;
 }
 
-bool endsSection(std::size_t bytes, std::string_view content)
-{
-    return bytes >= kSectionMaxBytes || (bytes >= kSectionBytes && isBlankMailLine(content));
-}
-
 std::size_t SectionScan::sectionEnd(std::string_view text)
 {
     if (text.size() < kSectionBytes)
@@ -418,11 +419,10 @@ std::size_t SectionScan::sectionEnd(std::string_view text)
     return 0;
 }
 
-std::size_t completeSectionsLength(std::string_view text)
+std::size_t SectionScan::wholeSectionsLength(std::string_view text)
 {
-    SectionScan scan;
     std::size_t complete = 0;
-    while (const std::size_t length = scan.sectionEnd(text.substr(complete)))
+    while (const std::size_t length = sectionEnd(text.substr(complete)))
         complete += length;
     return complete;
 }

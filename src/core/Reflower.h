@@ -93,14 +93,12 @@ public:
     // again; once an end is returned, the next call takes the text from there.
     std::size_t sectionEnd(std::string_view text);
 
+    // The length of the whole sections at the start of text, which more text may follow: the
+    // sections sectionEnd finds one after another. The next call takes the text from there.
+    std::size_t wholeSectionsLength(std::string_view text);
+
 private:
     std::size_t m_scanned = 0; // where the next line to look at starts (0: none looked at yet)
 };
-
-// Whether a section ends after a line (its content given) that ends the given bytes into it.
-bool endsSection(std::size_t bytes, std::string_view content);
-
-// The length of the whole sections at the start of text, which more text may follow.
-std::size_t completeSectionsLength(std::string_view text);
 
 } // namespace navrik
