@@ -14,8 +14,6 @@ namespace navrik {
 
 namespace {
 
-using namespace std::string_view_literals;
-
 constexpr std::string_view kFullWidthMark = "\uFF1E"; // ＞
 
 // The bytes of the blank at pos (a space, a tab or an ideographic space, E3 80 80), 0 for

@@ -111,10 +111,6 @@ void QuoteStream::quoteLine(std::string_view content, std::string_view ending,
     out.append(content).append(ending);
 }
 
-} // namespace navrik
-
-namespace navrik {
-
 void QuoteStream::quoteReflowed(std::string_view text, QuoteSink& out)
 {
     if (!m_breaker)
