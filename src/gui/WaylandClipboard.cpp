@@ -13,7 +13,6 @@
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>

@@ -27,6 +27,9 @@ static_assert(EXT_DATA_CONTROL_MANAGER_V1_CREATE_DATA_SOURCE == kCreateDataSourc
               && EXT_DATA_CONTROL_OFFER_V1_DESTROY == kOfferDestroy
               && ZWLR_DATA_CONTROL_OFFER_V1_DESTROY == kOfferDestroy);
 
+namespace {
+
+// The newer, standard protocol first.
 const std::array<DataControlProtocol, 2> kDataControlProtocols{{
     {"ext_data_control_manager_v1", 1, &ext_data_control_manager_v1_interface,
      &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface,
@@ -35,6 +38,8 @@ const std::array<DataControlProtocol, 2> kDataControlProtocols{{
      &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface,
      &zwlr_data_control_offer_v1_interface},
 }};
+
+} // namespace
 
 const DataControlProtocol* betterDataControl(const char* interface, const DataControlProtocol* known)
 {

@@ -20,9 +20,6 @@ struct DataControlProtocol {
     const wl_interface* offer;
 };
 
-// The newer, standard protocol first.
-extern const std::array<DataControlProtocol, 2> kDataControlProtocols;
-
 // The protocol a compositor's global of this interface offers, if it is one, and whether it is
 // better than `known` (none, or the one found so far).
 const DataControlProtocol* betterDataControl(const char* interface, const DataControlProtocol* known);
