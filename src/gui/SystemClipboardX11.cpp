@@ -88,6 +88,7 @@ public:
         for (std::size_t i = 0; i < std::size(names); ++i)
             cookies[i] = xcb_intern_atom(connection, 0, std::uint16_t(qstrlen(names[i])), names[i]);
         xcb_atom_t* atoms[] = {&m_clipboard, &m_targets, &m_incr, &m_utf8, &m_compound, &m_text, &m_property};
+        static_assert(std::size(atoms) == std::size(names), "one member for each name");
         for (std::size_t i = 0; i < std::size(names); ++i) {
             if (Owned<xcb_intern_atom_reply_t> reply = owned(xcb_intern_atom_reply(connection, cookies[i], nullptr)))
                 *atoms[i] = reply->atom;

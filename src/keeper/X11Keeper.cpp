@@ -79,6 +79,7 @@ public:
                                "NAVRIK_KEEPER"};
         xcb_atom_t* atoms[] = {&m_clipboard, &m_targets, &m_timestamp, &m_multiple, &m_incr, &m_utf8, &m_textAtom,
                                &m_plainUtf8, &m_plain, &m_manager, &m_saveTargets, &m_property};
+        static_assert(std::size(atoms) == std::size(names), "one member for each name");
         xcb_intern_atom_cookie_t cookies[std::size(names)];
         for (std::size_t i = 0; i < std::size(names); ++i)
             cookies[i] = xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(names[i])), names[i]);
