@@ -51,7 +51,9 @@ struct Block {
     }
 };
 
-#define NAVRIK_SCAN_TARGET __attribute__((target("popcnt")))
+// Built for plain x86-64: this is the path of processors without AVX2, popcnt or BMI, so it may
+// use none of them (a popcnt instruction here would stop such a processor).
+#define NAVRIK_SCAN_TARGET
 #include "core/WidthScanBlocks.inc"
 #undef NAVRIK_SCAN_TARGET
 
