@@ -5,9 +5,6 @@
 
 namespace navrik {
 
-namespace {
-
-// The format with %1 to %9 replaced by the arguments; a number without its argument stays.
 std::string filledIn(const std::string& format, const std::vector<std::string>& arguments)
 {
     std::string text;
@@ -22,8 +19,6 @@ std::string filledIn(const std::string& format, const std::vector<std::string>& 
     }
     return text;
 }
-
-} // namespace
 
 Error::Error(std::string format, std::vector<std::string> arguments)
     : std::runtime_error(filledIn(format, arguments))

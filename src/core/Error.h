@@ -30,4 +30,8 @@ private:
     std::vector<std::string> m_arguments;
 };
 
+// The format with %1 to %9 replaced by the arguments in one pass (an argument's own "%2" stays as
+// it is); a number without its argument stays.
+std::string filledIn(const std::string& format, const std::vector<std::string>& arguments);
+
 } // namespace navrik

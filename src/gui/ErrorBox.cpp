@@ -5,7 +5,6 @@
 #include "gui/ShowModal.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace navrik {
@@ -19,10 +18,6 @@ void showErrorBox(const QString& message)
     showModal(&box);
 }
 
-} // namespace navrik
-
-namespace navrik {
-
 QString messageOf(const std::exception& error)
 {
     const auto* own = dynamic_cast<const Error*>(&error);
@@ -30,12 +25,12 @@ QString messageOf(const std::exception& error)
         return QString::fromUtf8(error.what());
     // A file name or the system's words have no translation and stay as they are.
     const auto translated = [](const std::string& text) {
-        return QCoreApplication::translate("navrik", text.c_str());
+        return QCoreApplication::translate("navrik", text.c_str()).toStdString();
     };
-    QString message = translated(own->format());
+    std::vector<std::string> arguments;
     for (const std::string& argument : own->arguments())
-        message = message.arg(translated(argument));
-    return message;
+        arguments.push_back(translated(argument));
+    return QString::fromStdString(filledIn(translated(own->format()), arguments));
 }
 
 } // namespace navrik
