@@ -46,6 +46,13 @@ bool lstatPath(const QString& path, struct stat& info)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
+// True when the path itself (not what a link there points to) is the file that info describes.
+bool namesFile(const QString& path, const struct stat& info)
+{
+    struct stat named {};
+    return lstatPath(path, named) && named.st_ino == info.st_ino && named.st_dev == info.st_dev;
+}
+
 // True when the path is a real folder (no link) of this user that no one else may use, as the
 // XDG rules ask of $XDG_RUNTIME_DIR.
 bool privateFolder(const QString& path)
@@ -144,8 +151,7 @@ SingleInstance::Role SingleInstance::acquire()
             return Role::Secondary;
         }
         // The file locked must still be the one of that name (not one removed meanwhile).
-        struct stat named {};
-        if (::lstat(lock.constData(), &named) != 0 || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev) {
+        if (!namesFile(m_lockPath, opened)) {
             ::close(file);
             continue;
         }
@@ -303,9 +309,7 @@ void SingleInstance::close()
     // again.
     if (m_lockFile >= 0) {
         struct stat held {};
-        struct stat named {};
-        if (::fstat(m_lockFile, &held) == 0 && lstatPath(m_lockPath, named) && named.st_ino == held.st_ino
-            && named.st_dev == held.st_dev)
+        if (::fstat(m_lockFile, &held) == 0 && namesFile(m_lockPath, held))
             ::unlink(QFile::encodeName(m_lockPath).constData());
         ::close(m_lockFile);
     }
